@@ -1,0 +1,8 @@
+#include "shell/run_state.h"
+
+bool g_bSaverWindow = false;
+bool g_bFullScreen = false;
+bool g_bStop = false;
+bool g_bClosed = false;
+bool g_bInFrame = false;
+uint32_t g_dwCycleStart = 0;

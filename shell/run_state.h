@@ -1,0 +1,15 @@
+// The run state of the frame loop: which window it serves, whether a stop was
+// asked for, and the module-cycle timer.  Shared by the saver window's loop,
+// the settings dialog's preview loop and the keyboard control.
+#pragma once
+#include <cstdint>
+
+extern bool g_bSaverWindow;     // the frame loop serves the saver window, not the settings dialog
+extern bool g_bFullScreen;      // the saver window is as wide as the desktop (not the small preview)
+extern bool g_bStop;            // a stop was requested; the frame pump ends
+extern bool g_bClosed;          // the close handling has run
+extern bool g_bInFrame;         // a frame message is being handled
+extern uint32_t g_dwCycleStart; // tick count (ms) of the last module switch
+
+// The private frame message; both of its parameters are -1.
+constexpr unsigned WM_RENDER_FRAME = 0x1D03;

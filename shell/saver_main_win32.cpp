@@ -1,0 +1,10 @@
+// Process entry of nivarel.scr.
+#include <windows.h>
+
+#include "shell/platform_win32.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  g_hInstance = instance;
+  InstallWin32Platform();
+  return -1;
+}

@@ -1,0 +1,62 @@
+// A fake of the platform seam: a clock that only moves when told (or when the
+// code under test sleeps), and message boxes and dialogs that are recorded
+// instead of shown.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "shell/platform.h"
+
+struct RecordedMessageBox {
+  WindowHandle owner;
+  std::string text;
+  std::string caption;
+  unsigned style;
+};
+
+struct RecordedDialog {
+  int templateId;
+  WindowHandle owner;
+};
+
+class FakePlatform : public PlatformServices {
+ public:
+  uint32_t now = 0;                       // the tick count, in ms
+  std::vector<uint32_t> sleeps;           // every Sleep, in order
+  std::vector<RecordedMessageBox> messageBoxes;
+  std::vector<RecordedDialog> dialogs;
+  int messageBoxResult = kIdOk;
+  intptr_t dialogResult = kIdOk;
+  std::function<void(int templateId)> onDialog;  // runs while a dialog is "open"
+  std::string className = "NivarelTestClass";
+
+  uint32_t TickCount() override { return now; }
+  void Sleep(uint32_t milliseconds) override {
+    sleeps.push_back(milliseconds);
+    now += milliseconds;
+  }
+  int MessageBox(WindowHandle owner, const char* text, const char* caption, unsigned style) override {
+    messageBoxes.push_back({owner, text ? text : "", caption ? caption : "", style});
+    return messageBoxResult;
+  }
+  intptr_t RunDialog(int templateId, WindowHandle owner) override {
+    dialogs.push_back({templateId, owner});
+    if (onDialog) onDialog(templateId);
+    return dialogResult;
+  }
+  void GetWindowClassName(WindowHandle window, char* buffer, int size) override;
+};
+
+// Installs a platform for the lifetime of a test and restores the previous one.
+class ScopedPlatform {
+ public:
+  explicit ScopedPlatform(PlatformServices& services);
+  ~ScopedPlatform();
+  ScopedPlatform(const ScopedPlatform&) = delete;
+  ScopedPlatform& operator=(const ScopedPlatform&) = delete;
+
+ private:
+  PlatformServices* previous_;
+};
