@@ -1,7 +1,4 @@
-# Developer tools and benchmarks (native build only).
-if(EXISTS ${CMAKE_SOURCE_DIR}/tools/CMakeLists.txt)
-  add_subdirectory(tools)
-endif()
+# Benchmarks (native build only).
 if(EXISTS ${CMAKE_SOURCE_DIR}/bench/CMakeLists.txt)
   add_subdirectory(bench)
 endif()

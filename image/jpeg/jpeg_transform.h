@@ -1,0 +1,32 @@
+// Inverse DCTs of the decoder: coefficients of one 8x8 block to 64 samples.
+//
+// Two transforms, chosen by the decoder's useMmx flag; their results differ
+// slightly and both are exact to their own integer arithmetic:
+//  - LLM: 32-bit arithmetic on coefficients already dequantised;
+//  - AAN: 16-bit wrapping arithmetic that also dequantises, with quantisation
+//    tables prescaled by kAanScale when they are stored.
+// Blocks and tables are in natural (row-major) order; samples are 8 rows of 8.
+#pragma once
+#include <cstdint>
+
+// The AAN scale table: round(16384 x s(u) x s(v)), s(0) = 1, s(k) = sqrt(2) cos(k pi / 16).
+extern const int16_t kAanScale[64];
+
+// A quantisation value prescaled for the AAN transform:
+// (value x kAanScale[naturalIndex] + 2048) >> 12 in unsigned 32-bit arithmetic, kept in 16 bits.
+uint16_t PrescaleQuantValue(uint16_t value, int naturalIndex);
+
+// LLM transform of 64 dequantised coefficients (the input is left intact).
+void InverseDctLlm(const int16_t coefficients[64], uint8_t samples[64]);
+
+// AAN transform of 64 quantised coefficients with a prescaled table.
+void InverseDctAan(const int16_t coefficients[64], const uint16_t prescaledQuant[64],
+                   uint8_t samples[64]);
+
+// The row transform: every block of a coefficient row to its 64 bytes of the
+// sample row (block i to bytes 64i..64i+63).
+void TransformRowLlm(const int16_t* coefficientRow, int blocksPerRow, uint8_t* sampleRow);
+
+// quantForBlock[b] is the prescaled table of block b of each MCU.
+void TransformRowAan(const int16_t* coefficientRow, int mcusPerRow, int blocksPerMcu,
+                     const uint16_t* const quantForBlock[], uint8_t* sampleRow);
