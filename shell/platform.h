@@ -20,6 +20,18 @@ constexpr unsigned kMbIconInformation = 0x00000040;
 constexpr int kIdOk = 1;
 constexpr int kIdCancel = 2;
 
+// One message taken from a window's queue, with everything that dispatching
+// it needs.
+struct WindowMessage {
+  WindowHandle window = nullptr;
+  unsigned message = 0;
+  uintptr_t wParam = 0;
+  intptr_t lParam = 0;
+  uint32_t time = 0;  // tick count when it was queued
+  int32_t cursorX = 0;
+  int32_t cursorY = 0;
+};
+
 class PlatformServices {
  public:
   virtual ~PlatformServices() = default;
@@ -39,6 +51,26 @@ class PlatformServices {
   // The window's class name, cut to fit `size` bytes (NUL included); "" when
   // there is no window.
   virtual void GetWindowClassName(WindowHandle window, char* buffer, int size) = 0;
+
+  // Frame loops: a window posts itself messages and drains its own queue
+  // between frames.  Posting fails only when the window is gone.
+  virtual bool PostWindowMessage(WindowHandle window, unsigned message, uintptr_t wParam,
+                                 intptr_t lParam) = 0;
+  // Removes the next pending message of the window (or of one of its child
+  // windows) without waiting; false when none is pending.  Messages of other
+  // windows and of the thread stay queued.
+  virtual bool TakeWindowMessage(WindowHandle window, WindowMessage* message) = 0;
+  // Translates (key messages produce their character messages) and dispatches.
+  virtual void DispatchWindowMessage(const WindowMessage& message) = 0;
+
+  // The desktop window, and the width of a window's client area in pixels.
+  virtual WindowHandle DesktopWindow() = 0;
+  virtual int ClientWidth(WindowHandle window) = 0;
+  // Puts the window on top of the z-order, above every window that is not
+  // topmost, and shows it.
+  virtual void RaiseToTop(WindowHandle window) = 0;
+  // Shows the frame just drawn: swaps the buffers of the current GL surface.
+  virtual void PresentFrame() = 0;
 };
 
 // The services in force; installed once at start-up (or by a test fixture).

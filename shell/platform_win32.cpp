@@ -28,6 +28,53 @@ class Win32Platform final : public PlatformServices {
     buffer[0] = '\0';
     if (window) GetClassNameA(ToHwnd(window), buffer, size);
   }
+
+  bool PostWindowMessage(WindowHandle window, unsigned message, uintptr_t wParam,
+                         intptr_t lParam) override {
+    return PostMessageA(ToHwnd(window), message, wParam, lParam) != FALSE;
+  }
+
+  bool TakeWindowMessage(WindowHandle window, WindowMessage* message) override {
+    MSG taken;
+    if (!PeekMessageA(&taken, ToHwnd(window), 0, 0, PM_REMOVE)) return false;
+    message->window = FromHwnd(taken.hwnd);
+    message->message = taken.message;
+    message->wParam = taken.wParam;
+    message->lParam = taken.lParam;
+    message->time = taken.time;
+    message->cursorX = taken.pt.x;
+    message->cursorY = taken.pt.y;
+    return true;
+  }
+
+  void DispatchWindowMessage(const WindowMessage& message) override {
+    MSG queued = {};
+    queued.hwnd = ToHwnd(message.window);
+    queued.message = message.message;
+    queued.wParam = message.wParam;
+    queued.lParam = message.lParam;
+    queued.time = message.time;
+    queued.pt.x = message.cursorX;
+    queued.pt.y = message.cursorY;
+    TranslateMessage(&queued);
+    DispatchMessageA(&queued);
+  }
+
+  WindowHandle DesktopWindow() override { return FromHwnd(GetDesktopWindow()); }
+
+  int ClientWidth(WindowHandle window) override {
+    RECT client;
+    if (!GetClientRect(ToHwnd(window), &client)) return 0;
+    return client.right - client.left;
+  }
+
+  void RaiseToTop(WindowHandle window) override {
+    SetWindowPos(ToHwnd(window), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+  }
+
+  // The GL context is current on the surface's own device context for as
+  // long as the surface lives, whichever window the frame loop serves.
+  void PresentFrame() override { SwapBuffers(wglGetCurrentDC()); }
 };
 
 }  // namespace

@@ -10,6 +10,43 @@ void FakePlatform::GetWindowClassName(WindowHandle window, char* buffer, int siz
   buffer[size - 1] = '\0';
 }
 
+bool FakePlatform::PostWindowMessage(WindowHandle window, unsigned message, uintptr_t wParam,
+                                     intptr_t lParam) {
+  WindowMessage posting;
+  posting.window = window;
+  posting.message = message;
+  posting.wParam = wParam;
+  posting.lParam = lParam;
+  posting.time = now;
+  posted.push_back(posting);
+  queue.push_back(posting);
+  return true;
+}
+
+bool FakePlatform::TakeWindowMessage(WindowHandle window, WindowMessage* message) {
+  for (auto it = queue.begin(); it != queue.end(); ++it) {
+    if (it->window != window) continue;
+    *message = *it;
+    queue.erase(it);
+    return true;
+  }
+  return false;
+}
+
+void FakePlatform::DispatchWindowMessage(const WindowMessage& message) {
+  dispatched.push_back(message);
+  if (onDispatch) onDispatch(message);
+}
+
+// Any address that no test uses as a window of its own.
+WindowHandle FakePlatform::DesktopWindow() { return &desktopWidth; }
+
+int FakePlatform::ClientWidth(WindowHandle window) {
+  if (window == DesktopWindow()) return desktopWidth;
+  auto found = clientWidths.find(window);
+  return found == clientWidths.end() ? 0 : found->second;
+}
+
 ScopedPlatform::ScopedPlatform(PlatformServices& services) : previous_(CurrentPlatformOrNull()) {
   InstallPlatform(&services);
 }

@@ -3,7 +3,9 @@
 // instead of shown.
 #pragma once
 #include <cstdint>
+#include <deque>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -31,6 +33,16 @@ class FakePlatform : public PlatformServices {
   intptr_t dialogResult = kIdOk;
   std::function<void(int templateId)> onDialog;  // runs while a dialog is "open"
   std::string className = "NivarelTestClass";
+  // The message queue of every window: posts join it, TakeWindowMessage takes
+  // the window's first message and leaves the others.
+  std::deque<WindowMessage> queue;
+  std::vector<WindowMessage> posted;      // every post, in order
+  std::vector<WindowMessage> dispatched;  // every dispatch, in order
+  std::function<void(const WindowMessage&)> onDispatch;  // what a dispatched message does
+  std::map<WindowHandle, int> clientWidths;  // windows not listed are 0 wide
+  int desktopWidth = 1280;
+  std::vector<WindowHandle> raised;  // every RaiseToTop, in order
+  int framesPresented = 0;
 
   uint32_t TickCount() override { return now; }
   void Sleep(uint32_t milliseconds) override {
@@ -47,6 +59,14 @@ class FakePlatform : public PlatformServices {
     return dialogResult;
   }
   void GetWindowClassName(WindowHandle window, char* buffer, int size) override;
+  bool PostWindowMessage(WindowHandle window, unsigned message, uintptr_t wParam,
+                         intptr_t lParam) override;
+  bool TakeWindowMessage(WindowHandle window, WindowMessage* message) override;
+  void DispatchWindowMessage(const WindowMessage& message) override;
+  WindowHandle DesktopWindow() override;
+  int ClientWidth(WindowHandle window) override;
+  void RaiseToTop(WindowHandle window) override { raised.push_back(window); }
+  void PresentFrame() override { ++framesPresented; }
 };
 
 // Installs a platform for the lifetime of a test and restores the previous one.
