@@ -1,0 +1,134 @@
+// YCbCr to RGB through four 256-entry tables (no multiply per pixel), and the
+// cutting of an MCU row of samples into output lines with chroma replicated
+// over the pixels it covers.
+#include "image/jpeg/jpeg_color.h"
+
+#include <cstring>
+
+namespace {
+
+uint8_t ClampToByte(int32_t v) {
+  if (v < 0) return 0;
+  if (v > 255) return 255;
+  return static_cast<uint8_t>(v);
+}
+
+void StorePixel(const JpegColorTables& t, int y, int cb, int cr, uint8_t* pixel) {
+  pixel[0] = ClampToByte(y + t.crToR[cr]);
+  pixel[1] = ClampToByte(y + ((t.crToG[cr] + t.cbToG[cb]) >> 16));
+  pixel[2] = ClampToByte(y + t.cbToB[cb]);
+  // pixel[3] is left as it is: the caller sees it as the never-written fourth byte.
+}
+
+constexpr int kBlockBytes = 64;
+
+const uint8_t* BlockRow(const uint8_t* mcu, int block, int row) {
+  return mcu + block * kBlockBytes + 8 * row;
+}
+
+// One line of an MCU whose luminance comes from lumaLeft (and lumaRight for
+// 16-pixel-wide MCUs) and whose chroma comes from one row of each chroma
+// block; chromaStep pixels share a chroma sample horizontally.
+void StoreMcuLine(const JpegColorTables& t, const uint8_t* lumaLeft, const uint8_t* lumaRight,
+                  const uint8_t* cbRow, const uint8_t* crRow, int chromaStep, uint8_t* out) {
+  const int width = lumaRight ? 16 : 8;
+  for (int x = 0; x < width; ++x) {
+    const uint8_t y = x < 8 ? lumaLeft[x] : lumaRight[x - 8];
+    const int j = x / chromaStep;
+    StorePixel(t, y, cbRow[j], crRow[j], out + 4 * x);
+  }
+}
+
+void ConvertGreyLine(const uint8_t* sampleRow, int mcusPerRow, int r, uint8_t* line) {
+  for (int mcu = 0; mcu < mcusPerRow; ++mcu) {
+    std::memcpy(line + 8 * mcu, BlockRow(sampleRow, mcu, r), 8);
+  }
+}
+
+void Convert444Line(const JpegColorTables& t, const uint8_t* sampleRow, int mcusPerRow, int r,
+                    uint8_t* line) {
+  for (int mcu = 0; mcu < mcusPerRow; ++mcu) {
+    const uint8_t* m = sampleRow + mcu * 3 * kBlockBytes;
+    StoreMcuLine(t, BlockRow(m, 0, r), nullptr, BlockRow(m, 1, r), BlockRow(m, 2, r), 1,
+                 line + mcu * 8 * 4);
+  }
+}
+
+void Convert422Line(const JpegColorTables& t, const uint8_t* sampleRow, int mcusPerRow, int r,
+                    uint8_t* line) {
+  for (int mcu = 0; mcu < mcusPerRow; ++mcu) {
+    const uint8_t* m = sampleRow + mcu * 4 * kBlockBytes;
+    StoreMcuLine(t, BlockRow(m, 0, r), BlockRow(m, 1, r), BlockRow(m, 2, r), BlockRow(m, 3, r),
+                 2, line + mcu * 16 * 4);
+  }
+}
+
+// Lines r and r + 1 of a vertically subsampled MCU row; both share chroma row r / 2.
+void Convert440Lines(const JpegColorTables& t, const uint8_t* sampleRow, int mcusPerRow, int r,
+                     uint8_t* lineA, uint8_t* lineB) {
+  const int lumaBlock = r < 8 ? 0 : 1;
+  const int lumaRow = r % 8;
+  for (int mcu = 0; mcu < mcusPerRow; ++mcu) {
+    const uint8_t* m = sampleRow + mcu * 4 * kBlockBytes;
+    const uint8_t* cb = BlockRow(m, 2, r >> 1);
+    const uint8_t* cr = BlockRow(m, 3, r >> 1);
+    StoreMcuLine(t, BlockRow(m, lumaBlock, lumaRow), nullptr, cb, cr, 1, lineA + mcu * 8 * 4);
+    StoreMcuLine(t, BlockRow(m, lumaBlock, lumaRow + 1), nullptr, cb, cr, 1, lineB + mcu * 8 * 4);
+  }
+}
+
+void Convert420Lines(const JpegColorTables& t, const uint8_t* sampleRow, int mcusPerRow, int r,
+                     uint8_t* lineA, uint8_t* lineB) {
+  const int leftBlock = r < 8 ? 0 : 2;
+  const int lumaRow = r % 8;
+  for (int mcu = 0; mcu < mcusPerRow; ++mcu) {
+    const uint8_t* m = sampleRow + mcu * 6 * kBlockBytes;
+    const uint8_t* cb = BlockRow(m, 4, r >> 1);
+    const uint8_t* cr = BlockRow(m, 5, r >> 1);
+    StoreMcuLine(t, BlockRow(m, leftBlock, lumaRow), BlockRow(m, leftBlock + 1, lumaRow), cb, cr,
+                 2, lineA + mcu * 16 * 4);
+    StoreMcuLine(t, BlockRow(m, leftBlock, lumaRow + 1), BlockRow(m, leftBlock + 1, lumaRow + 1),
+                 cb, cr, 2, lineB + mcu * 16 * 4);
+  }
+}
+
+}  // namespace
+
+void BuildColorTables(JpegColorTables& tables) {
+  for (int i = 0; i < 256; ++i) {
+    const int32_t c = i - 128;
+    // Shifts of negative values are arithmetic: the tables round toward minus infinity.
+    tables.crToR[i] = (c * 91882 + 32768) >> 16;
+    tables.cbToB[i] = (c * 116130 + 32768) >> 16;
+    tables.crToG[i] = -c * 46802;
+    tables.cbToG[i] = -c * 22554 + 32768;
+  }
+}
+
+uint8_t* ConvertMcuRowLine(JpegLayout layout, const JpegColorTables& tables,
+                           const uint8_t* sampleRow, int mcusPerRow, int r,
+                           int linesLeftInMcuRow, uint8_t* lineA, uint8_t* lineB) {
+  switch (layout) {
+    case LayoutGrey:
+      ConvertGreyLine(sampleRow, mcusPerRow, r, lineA);
+      return lineA;
+    case Layout444:
+      Convert444Line(tables, sampleRow, mcusPerRow, r, lineA);
+      return lineA;
+    case Layout422:
+      Convert422Line(tables, sampleRow, mcusPerRow, r, lineA);
+      return lineA;
+    case Layout440:
+    case Layout420:
+      // Two lines share a chroma row, so both are made at once; the second is
+      // already waiting in lineB when its turn comes.
+      if (linesLeftInMcuRow % 2 != 0) return lineB;
+      if (layout == Layout440) {
+        Convert440Lines(tables, sampleRow, mcusPerRow, r, lineA, lineB);
+      } else {
+        Convert420Lines(tables, sampleRow, mcusPerRow, r, lineA, lineB);
+      }
+      return lineA;
+  }
+  return lineA;
+}

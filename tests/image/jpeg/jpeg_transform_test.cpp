@@ -1,0 +1,343 @@
+#include "image/jpeg/jpeg_transform.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <random>
+#include <vector>
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+using Block = std::vector<int16_t>;
+using Samples = std::vector<uint8_t>;
+
+Block Coefficients(std::initializer_list<std::pair<int, int>> indexAndValue) {
+  Block block(64, 0);
+  for (const auto& [index, value] : indexAndValue) block[index] = static_cast<int16_t>(value);
+  return block;
+}
+
+Samples Llm(const Block& block) {
+  Samples out(64);
+  InverseDctLlm(block.data(), out.data());
+  return out;
+}
+
+Samples Aan(const Block& block, const std::vector<uint16_t>& quant) {
+  Samples out(64);
+  InverseDctAan(block.data(), quant.data(), out.data());
+  return out;
+}
+
+const std::vector<uint16_t> kUnitQuant(64, 1);
+
+// ---- an independent statement of the LLM arithmetic --------------------------
+//
+// Within one 1-D pass the LLM butterflies are exact integer arithmetic, so the
+// pass is a matrix: row k holds the factors of x0..x7 in output yk. The matrix
+// was worked out from the factorisation by hand; the test below checks that
+// it is an inverse DCT scaled by 8192.
+const int64_t kLlmMatrix[8][8] = {
+    {8192, 11363, 10703, 9633, 8192, 6437, 4433, 2260},
+    {8192, 9633, 4433, -2259, -8192, -11362, -10704, -6436},
+    {8192, 6437, -4433, -11362, -8192, 2261, 10704, 9633},
+    {8192, 2260, -10703, -6436, 8192, 9633, -4433, -11363},
+    {8192, -2260, -10703, 6436, 8192, -9633, -4433, 11363},
+    {8192, -6437, -4433, 11362, -8192, -2261, 10704, -9633},
+    {8192, -9633, 4433, 2259, -8192, 11362, -10704, 6436},
+    {8192, -11363, 10703, -9633, 8192, -6437, 4433, -2260},
+};
+
+int64_t Mod(int64_t v, int64_t m) { return ((v % m) + m) % m; }
+int64_t Wrap(int64_t v, int bits) {
+  const int64_t m = int64_t{1} << bits;
+  const int64_t r = Mod(v, m);
+  return r >= m / 2 ? r - m : r;
+}
+int64_t FloorDiv(int64_t v, int64_t d) { return (v - Mod(v, d)) / d; }
+int64_t Clamp(int64_t v) { return v < 0 ? 0 : v > 255 ? 255 : v; }
+
+Samples ReferenceLlm(const Block& in) {
+  int64_t mid[64];
+  for (int row = 0; row < 8; ++row) {
+    for (int k = 0; k < 8; ++k) {
+      int64_t y = 0;
+      for (int j = 0; j < 8; ++j) y += kLlmMatrix[k][j] * in[8 * row + j];
+      mid[8 * row + k] = Wrap(FloorDiv(Wrap(Wrap(y, 32) + 1024, 32), 2048), 16);
+    }
+  }
+  Samples out(64);
+  for (int col = 0; col < 8; ++col) {
+    for (int k = 0; k < 8; ++k) {
+      int64_t y = 0;
+      for (int j = 0; j < 8; ++j) y += kLlmMatrix[k][j] * mid[8 * j + col];
+      const int64_t v = Wrap(FloorDiv(Wrap(Wrap(y, 32) + 131072, 32), 262144), 16);
+      out[8 * k + col] = static_cast<uint8_t>(Clamp(Wrap(v + 128, 16)));
+    }
+  }
+  return out;
+}
+
+// ---- an independent statement of the AAN arithmetic --------------------------
+
+int64_t M(int64_t v, int64_t c) { return FloorDiv(Wrap(4 * v, 16) * c, 65536); }
+
+void ReferenceAanPass(int64_t* p[8]) {
+  auto w = [](int64_t v) { return Wrap(v, 16); };
+  const int64_t x0 = *p[0], x1 = *p[1], x2 = *p[2], x3 = *p[3];
+  const int64_t x4 = *p[4], x5 = *p[5], x6 = *p[6], x7 = *p[7];
+  const int64_t e10 = w(x0 + x4), e11 = w(x0 - x4), e13 = w(x2 + x6);
+  const int64_t e12 = w(M(w(x2 - x6), 23170) - e13);
+  const int64_t z13 = w(x5 + x3), z10 = w(x5 - x3), z11 = w(x1 + x7), z12 = w(x1 - x7);
+  const int64_t o7 = w(z11 + z13);
+  const int64_t o6 = w(w(M(z10, -12540) + M(z12, 30273)) - o7);
+  const int64_t o5 = w(M(w(z11 - z13), 23170) - o6);
+  const int64_t o4 = w(w(M(z10, -30353) + M(z12, -12540)) + o5);
+  const int64_t even[8] = {e10 + e13, e11 + e12, e11 - e12, e10 - e13,
+                           e10 - e13, e11 - e12, e11 + e12, e10 + e13};
+  const int64_t odd[8] = {o7, o6, o5, -o4, o4, -o5, -o6, -o7};
+  for (int k = 0; k < 8; ++k) *p[k] = w(w(even[k]) + odd[k]);
+}
+
+Samples ReferenceAan(const Block& in, const std::vector<uint16_t>& quant) {
+  int64_t d[64];
+  for (int i = 0; i < 64; ++i) d[i] = Wrap(int64_t{in[i]} * quant[i], 16);
+  for (int col = 0; col < 8; ++col) {
+    int64_t* p[8];
+    for (int k = 0; k < 8; ++k) p[k] = &d[8 * k + col];
+    ReferenceAanPass(p);
+  }
+  for (int row = 0; row < 8; ++row) {
+    int64_t* p[8];
+    for (int k = 0; k < 8; ++k) p[k] = &d[8 * row + k];
+    ReferenceAanPass(p);
+  }
+  Samples out(64);
+  for (int i = 0; i < 64; ++i) out[i] = static_cast<uint8_t>(Clamp(FloorDiv(d[i], 32) + 128));
+  return out;
+}
+
+// The textbook inverse DCT of dequantised coefficients, rounded to samples.
+std::vector<double> FloatIdct(const std::vector<double>& f) {
+  std::vector<double> out(64);
+  for (int y = 0; y < 8; ++y) {
+    for (int x = 0; x < 8; ++x) {
+      double sum = 0;
+      for (int v = 0; v < 8; ++v) {
+        for (int u = 0; u < 8; ++u) {
+          const double cu = u ? 1 : std::sqrt(0.5), cv = v ? 1 : std::sqrt(0.5);
+          sum += cu * cv * f[8 * v + u] * std::cos((2 * x + 1) * u * kPi / 16) *
+                 std::cos((2 * y + 1) * v * kPi / 16);
+        }
+      }
+      out[8 * y + x] = std::fmin(255, std::fmax(0, sum / 4 + 128));
+    }
+  }
+  return out;
+}
+
+Block RandomBlock(std::mt19937& rng, int acTerms, int range) {
+  Block block(64, 0);
+  std::uniform_int_distribution<int> index(1, 63), value(-range, range);
+  block[0] = static_cast<int16_t>(value(rng) * 4);
+  for (int i = 0; i < acTerms; ++i) block[index(rng)] = static_cast<int16_t>(value(rng));
+  return block;
+}
+
+std::vector<uint16_t> RandomQuant(std::mt19937& rng, int maxQ) {
+  std::vector<uint16_t> q(64);
+  std::uniform_int_distribution<int> value(1, maxQ);
+  for (int i = 0; i < 64; ++i) q[i] = static_cast<uint16_t>(value(rng));
+  return q;
+}
+
+std::vector<uint16_t> Prescaled(const std::vector<uint16_t>& quant) {
+  std::vector<uint16_t> out(64);
+  for (int i = 0; i < 64; ++i) out[i] = PrescaleQuantValue(quant[i], i);
+  return out;
+}
+
+int MaxDifference(const Samples& a, const std::vector<double>& b) {
+  int worst = 0;
+  for (int i = 0; i < 64; ++i) worst = std::max(worst, std::abs(a[i] - static_cast<int>(std::lround(b[i]))));
+  return worst;
+}
+
+}  // namespace
+
+TEST(JpegTransform, ReferenceMatrixIsAScaledInverseDct) {
+  for (int k = 0; k < 8; ++k) {
+    for (int j = 0; j < 8; ++j) {
+      const double ideal = 8192 * (j ? std::sqrt(2.0) : 1.0) * std::cos((2 * k + 1) * j * kPi / 16);
+      EXPECT_NEAR(kLlmMatrix[k][j], ideal, 2.0) << k << "," << j;
+    }
+  }
+}
+
+TEST(JpegTransform, AanScaleTable) {
+  const int16_t firstRow[8] = {16384, 22725, 21407, 19266, 16384, 12873, 8867, 4520};
+  for (int v = 0; v < 8; ++v) EXPECT_EQ(kAanScale[v], firstRow[v]);
+  EXPECT_EQ(kAanScale[63], 1247);
+  for (int u = 0; u < 8; ++u) {
+    for (int v = 0; v < 8; ++v) {
+      // Symmetric, and the product of its first row's factors.
+      EXPECT_EQ(kAanScale[8 * u + v], kAanScale[8 * v + u]);
+      EXPECT_NEAR(kAanScale[8 * u + v], firstRow[u] * static_cast<double>(firstRow[v]) / 16384, 1.0);
+    }
+  }
+}
+
+TEST(JpegTransform, PrescaleRoundsAndKeepsSixteenBits) {
+  struct Case { uint16_t value; int index; uint16_t expected; };
+  const Case cases[] = {
+      {1, 0, 4},          // 16384 / 4096
+      {16, 1, 89},        // (16 x 22725 + 2048) >> 12 = 89.27
+      {1, 63, 0},         // (1247 + 2048) >> 12
+      {2, 63, 1},         // (2494 + 2048) >> 12
+      {255, 9, 1962},     // 255 x 31521 = 8037855
+      {65535, 9, 45576},  // 504328 cut to 16 bits
+      {65535, 0, 65532},  // 65535 x 4 = 262140, cut to 16 bits
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(PrescaleQuantValue(c.value, c.index), c.expected) << c.value << " @" << c.index;
+  }
+}
+
+TEST(JpegTransform, FlatBlocks) {
+  struct Case { int dc; uint8_t llm; };
+  const Case cases[] = {
+      {0, 128}, {-1024, 0}, {1016, 255}, {80, 138}, {-80, 118}, {-1040, 0}, {1100, 255},
+      {8, 129}, {-8, 127}, {8191, 255},
+      // Row pass results are kept in 16 bits: 8192 x 4 wraps to -32768, 32767 x 4 to -4.
+      {8192, 0}, {32767, 128}, {-32768, 128},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Llm(Coefficients({{0, c.dc}})), Samples(64, c.llm)) << c.dc;
+  }
+  // AAN: DC 10 with quantiser 8 is 10 x 8 x 4 after prescaling, so 10 + 128.
+  std::vector<uint16_t> quant(64, 8);
+  EXPECT_EQ(Aan(Coefficients({{0, 10}}), Prescaled(quant)), Samples(64, 138));
+  EXPECT_EQ(Aan(Block(64, 0), Prescaled(quant)), Samples(64, 128));
+  EXPECT_EQ(Aan(Coefficients({{0, -1024}}), kUnitQuant), Samples(64, 96));
+}
+
+TEST(JpegTransform, AanSingleAcTermsWorkedByHand) {
+  // One coefficient in row 0 gives every row the same 1-D output; the values
+  // below come from the butterflies worked on paper for v = 1024.
+  struct Case { int index; uint8_t row[8]; };
+  const Case cases[] = {
+      {1, {160, 155, 146, 134, 121, 109, 100, 96}},
+      {3, {160, 120, 90, 106, 149, 165, 135, 96}},
+  };
+  for (const Case& c : cases) {
+    const Samples out = Aan(Coefficients({{c.index, 1024}}), kUnitQuant);
+    for (int y = 0; y < 8; ++y) {
+      for (int x = 0; x < 8; ++x) EXPECT_EQ(out[8 * y + x], c.row[x]) << c.index << " " << y << "," << x;
+    }
+    // The same coefficient in column 0 gives the transposed picture (columns first, then rows).
+    const Samples transposed = Aan(Coefficients({{8 * c.index, 1024}}), kUnitQuant);
+    for (int y = 0; y < 8; ++y) {
+      for (int x = 0; x < 8; ++x) EXPECT_EQ(transposed[8 * y + x], c.row[y]);
+    }
+  }
+}
+
+TEST(JpegTransform, LlmSingleAcTermWorkedByHand) {
+  // Coefficient 1 of row 0 = 64: pass 1 gives (factor x 64 + 1024) >> 11 in
+  // row 0, pass 2 spreads each column's value v as ((v x 8192 + 131072) >> 18).
+  const int rowAfterPass1[8] = {355, 301, 201, 71, -71, -201, -301, -355};
+  const Samples out = Llm(Coefficients({{1, 64}}));
+  for (int x = 0; x < 8; ++x) {
+    const int expected = ((rowAfterPass1[x] + 16) >> 5) + 128;
+    for (int y = 0; y < 8; ++y) EXPECT_EQ(out[8 * y + x], expected) << x;
+  }
+}
+
+TEST(JpegTransform, MatchIndependentArithmeticOnRandomBlocks) {
+  std::mt19937 rng(20240611);
+  struct Mix { int acTerms; int range; int maxQ; };
+  // Sparse and dense blocks, small and wrapping magnitudes.
+  const Mix mixes[] = {{0, 200, 16}, {1, 300, 16}, {3, 500, 32}, {12, 200, 64},
+                       {63, 60, 8},  {5, 32767, 255}, {63, 32767, 65535}};
+  for (const Mix& mix : mixes) {
+    for (int round = 0; round < 400; ++round) {
+      Block block = RandomBlock(rng, mix.acTerms, mix.range);
+      // Some rows and columns with AC terms only in their first entry, so that the
+      // shortcuts are taken alongside the full arithmetic.
+      if (round % 3 == 0) for (int i = 8; i < 64; ++i) if (i % 8) block[i] = 0;
+      if (round % 5 == 0) for (int i = 0; i < 64; ++i) if (i >= 8 && (i % 8) < 4) block[i] = 0;
+      ASSERT_EQ(Llm(block), ReferenceLlm(block)) << mix.acTerms << "/" << mix.range;
+      const std::vector<uint16_t> quant = RandomQuant(rng, mix.maxQ);
+      ASSERT_EQ(Aan(block, quant), ReferenceAan(block, quant)) << mix.acTerms << "/" << mix.range;
+    }
+  }
+}
+
+TEST(JpegTransform, ExtremeCoefficientsWrap) {
+  const Block extremes[] = {
+      Block(64, 32767), Block(64, -32768),
+      Coefficients({{0, 32767}, {1, 32767}, {3, 32767}, {5, 32767}, {7, 32767}}),
+      Coefficients({{9, -32768}, {27, -32768}, {45, -32768}, {63, -32768}}),
+  };
+  for (const Block& block : extremes) {
+    EXPECT_EQ(Llm(block), ReferenceLlm(block));
+    EXPECT_EQ(Aan(block, std::vector<uint16_t>(64, 65535)),
+              ReferenceAan(block, std::vector<uint16_t>(64, 65535)));
+    EXPECT_EQ(Aan(block, kUnitQuant), ReferenceAan(block, kUnitQuant));
+  }
+  // 32767 x 4 wraps to -4 in 16 bits: the whole block comes out at 0 + 128 - 1.
+  EXPECT_EQ(Aan(Coefficients({{0, 32767}}), std::vector<uint16_t>(64, 4)), Samples(64, 127));
+}
+
+TEST(JpegTransform, BothPathsApproximateTheTextbookTransform) {
+  // Catches wrong constants, signs, orders or transpositions, which cost tens of
+  // levels; the fixed-point arithmetic itself costs a level or two.
+  std::mt19937 rng(7);
+  int worstLlm = 0, worstAan = 0;
+  for (int round = 0; round < 2000; ++round) {
+    const std::vector<uint16_t> quant = RandomQuant(rng, 16);
+    const std::vector<uint16_t> prescaled = Prescaled(quant);
+    const Block block = RandomBlock(rng, 1 + round % 20, 12);
+    std::vector<double> llmInput(64), aanInput(64);
+    Block dequantised(64);
+    for (int i = 0; i < 64; ++i) {
+      dequantised[i] = static_cast<int16_t>(block[i] * quant[i]);
+      llmInput[i] = dequantised[i];
+      // What the AAN path really multiplies by, with its prescaling undone.
+      aanInput[i] = block[i] * (prescaled[i] * 4096.0 / kAanScale[i]);
+    }
+    worstLlm = std::max(worstLlm, MaxDifference(Llm(dequantised), FloatIdct(llmInput)));
+    worstAan = std::max(worstAan, MaxDifference(Aan(block, prescaled), FloatIdct(aanInput)));
+  }
+  EXPECT_LE(worstLlm, 1);
+  EXPECT_LE(worstAan, 2);
+}
+
+TEST(JpegTransform, RowTransformsPlaceBlocksInOrder) {
+  std::mt19937 rng(3);
+  const int mcus = 3, blocksPerMcu = 4, blocks = mcus * blocksPerMcu;
+  std::vector<int16_t> row;
+  for (int b = 0; b < blocks; ++b) {
+    const Block block = RandomBlock(rng, 6, 100);
+    row.insert(row.end(), block.begin(), block.end());
+  }
+  const std::vector<int16_t> untouched = row;
+  std::vector<std::vector<uint16_t>> tables;
+  for (int b = 0; b < blocksPerMcu; ++b) tables.push_back(RandomQuant(rng, 20));
+  const uint16_t* quantForBlock[blocksPerMcu];
+  for (int b = 0; b < blocksPerMcu; ++b) quantForBlock[b] = tables[b].data();
+
+  Samples llmRow(64 * blocks), aanRow(64 * blocks);
+  TransformRowLlm(row.data(), blocks, llmRow.data());
+  TransformRowAan(row.data(), mcus, blocksPerMcu, quantForBlock, aanRow.data());
+  EXPECT_EQ(row, untouched);  // the decoder still needs the coefficients afterwards
+  for (int b = 0; b < blocks; ++b) {
+    const Block block(row.begin() + 64 * b, row.begin() + 64 * (b + 1));
+    EXPECT_EQ(Samples(llmRow.begin() + 64 * b, llmRow.begin() + 64 * (b + 1)), Llm(block));
+    EXPECT_EQ(Samples(aanRow.begin() + 64 * b, aanRow.begin() + 64 * (b + 1)),
+              Aan(block, tables[b % blocksPerMcu]));
+  }
+}
