@@ -20,6 +20,13 @@ constexpr unsigned kMbIconInformation = 0x00000040;
 constexpr int kIdOk = 1;
 constexpr int kIdCancel = 2;
 
+// A read-only block of the program's own data (a locked resource, which lives
+// as long as the program); data is null and size 0 when there is none.
+struct ResourceBlock {
+  const uint8_t* data = nullptr;
+  uint32_t size = 0;
+};
+
 // One message taken from a window's queue, with everything that dispatching
 // it needs.
 struct WindowMessage {
@@ -71,6 +78,10 @@ class PlatformServices {
   virtual void RaiseToTop(WindowHandle window) = 0;
   // Shows the frame just drawn: swaps the buffers of the current GL surface.
   virtual void PresentFrame() = 0;
+
+  // The program's resource `resourceId` of the named type (type names match
+  // without regard to case, as Windows resource types do).
+  virtual ResourceBlock FindResourceBlock(const char* type, int resourceId) = 0;
 };
 
 // The services in force; installed once at start-up (or by a test fixture).

@@ -75,6 +75,17 @@ class Win32Platform final : public PlatformServices {
   // The GL context is current on the surface's own device context for as
   // long as the surface lives, whichever window the frame loop serves.
   void PresentFrame() override { SwapBuffers(wglGetCurrentDC()); }
+
+  ResourceBlock FindResourceBlock(const char* type, int resourceId) override {
+    ResourceBlock block;
+    HRSRC found = FindResourceA(g_hInstance, MAKEINTRESOURCEA(resourceId), type);
+    if (!found) return block;
+    HGLOBAL loaded = LoadResource(g_hInstance, found);
+    if (!loaded) return block;
+    block.data = static_cast<const uint8_t*>(LockResource(loaded));
+    block.size = block.data ? SizeofResource(g_hInstance, found) : 0;
+    return block;
+  }
 };
 
 }  // namespace

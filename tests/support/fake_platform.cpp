@@ -10,6 +10,17 @@ void FakePlatform::GetWindowClassName(WindowHandle window, char* buffer, int siz
   buffer[size - 1] = '\0';
 }
 
+ResourceBlock FakePlatform::FindResourceBlock(const char* type, int resourceId) {
+  resourceTypesAsked.push_back(type ? type : "");
+  ResourceBlock block;
+  auto found = resources.find(resourceId);
+  if (found != resources.end() && !found->second.empty()) {
+    block.data = found->second.data();
+    block.size = static_cast<uint32_t>(found->second.size());
+  }
+  return block;
+}
+
 bool FakePlatform::PostWindowMessage(WindowHandle window, unsigned message, uintptr_t wParam,
                                      intptr_t lParam) {
   WindowMessage posting;

@@ -43,6 +43,8 @@ class FakePlatform : public PlatformServices {
   int desktopWidth = 1280;
   std::vector<WindowHandle> raised;  // every RaiseToTop, in order
   int framesPresented = 0;
+  std::map<int, std::vector<uint8_t>> resources;  // by identifier, whatever the type
+  std::vector<std::string> resourceTypesAsked;    // the type of every resource look-up
 
   uint32_t TickCount() override { return now; }
   void Sleep(uint32_t milliseconds) override {
@@ -67,6 +69,7 @@ class FakePlatform : public PlatformServices {
   int ClientWidth(WindowHandle window) override;
   void RaiseToTop(WindowHandle window) override { raised.push_back(window); }
   void PresentFrame() override { ++framesPresented; }
+  ResourceBlock FindResourceBlock(const char* type, int resourceId) override;
 };
 
 // Installs a platform for the lifetime of a test and restores the previous one.
