@@ -1,0 +1,140 @@
+// The public operations of the decoder, its lifecycle and failure handling.
+//
+// A failure inside any operation is recorded as the decoder's status; the
+// operation then releases all memory and the source at once and reports.
+#include <new>
+
+#include "image/jpeg/jpeg_decoder.h"
+#include "image/jpeg/jpeg_decoder_state.h"
+#include "image/jpeg/jpeg_transform.h"
+
+namespace {
+
+constexpr int kSequentialFrame = 0xC0;
+constexpr int kExtendedFrame = 0xC1;
+constexpr int kProgressiveFrame = 0xC2;
+constexpr int kArithmeticFrame = 0xC9;
+
+// Everything up to and including the frame header.
+bool ParseHeaders(JpegDecoderState& d) {
+  d.input.refill();
+  d.input.primeHeaderReader();
+  if (!d.findStartOfImage()) return false;
+  int code = d.processMarkers();
+  if (code < 0) return false;
+  if (code == kArithmeticFrame) return d.fail(ArithmeticUnsupported);
+  if (code != kSequentialFrame && code != kExtendedFrame && code != kProgressiveFrame) {
+    return d.fail(FrameTypeUnsupported);
+  }
+  d.progressive = code == kProgressiveFrame;
+  return d.parseFrameHeader();
+}
+
+}  // namespace
+
+void JpegDecoderState::releaseMemory() {
+  if (source != nullptr) {
+    JpegSource* releasing = source;
+    source = nullptr;
+    input.detachSource();
+    releasing->endUse();
+  }
+  pool.releaseAll();
+  lineA = lineB = nullptr;
+  coefficientRow = nullptr;
+  zigzagFill = nullptr;
+  sampleRow = nullptr;
+}
+
+bool JpegDecoderState::produceMcuRow() {
+  if (progressive) {
+    if (!loadProgressiveRow()) return false;
+  } else {
+    if (!decodeSequentialRow()) return false;
+    if (linesLeftInImage <= mcuHeight && !readEndOfImage()) return false;
+  }
+  transformRow();
+  return ok();
+}
+
+void JpegDecoderState::transformRow() {
+  if (!useMmx) {
+    TransformRowLlm(coefficientRow, blocksPerRow, sampleRow);
+    return;
+  }
+  // Each block of the MCU is dequantised with its own component's table.
+  const uint16_t* quantForBlock[kMaxMcuBlocks] = {};
+  for (int b = 0; b < layoutBlocksPerMcu; ++b) {
+    const McuBlock& mcuBlock = mcuBlocks[b < scanBlocksPerMcu ? b : b % scanBlocksPerMcu];
+    quantForBlock[b] = quantTables[components[mcuBlock.component].quantSlot];
+  }
+  TransformRowAan(coefficientRow, mcusPerRow, layoutBlocksPerMcu, quantForBlock, sampleRow);
+}
+
+JpegDecoder::JpegDecoder(JpegSource* source, bool useMmx)
+    : state_(new (std::nothrow) JpegDecoderState()) {
+  if (source != nullptr) source->beginUse();
+  if (!state_) {
+    if (source != nullptr) source->endUse();
+    return;
+  }
+  JpegDecoderState& d = *state_;
+  d.source = source;
+  d.useMmx = useMmx;
+  d.input.attach(source, &d.failure);
+  if (!ParseHeaders(d) || !d.ok()) d.releaseMemory();
+}
+
+JpegDecoder::~JpegDecoder() {
+  if (state_) state_->releaseMemory();
+}
+
+int JpegDecoder::status() const { return state_ ? state_->failure.status() : OutOfMemory; }
+
+int JpegDecoder::imageWidth() const { return state_ ? state_->imageWidth : 0; }
+
+int JpegDecoder::imageHeight() const { return state_ ? state_->imageHeight : 0; }
+
+int JpegDecoder::startDecoding() {
+  // A failure is reported even after a successful start.
+  if (status() != Ok) return Failed;
+  JpegDecoderState& d = *state_;
+  if (d.started) return Ok;
+  bool prepared = d.setUpFrame();
+  if (prepared && d.progressive) {
+    prepared = d.decodeProgressiveImage();
+  } else if (prepared) {
+    bool found = false;
+    prepared = d.setUpScan(found) && (found || d.fail(MarkerUnexpected));
+  }
+  if (!prepared || !d.ok()) {
+    d.releaseMemory();
+    return Failed;
+  }
+  d.started = true;
+  return Ok;
+}
+
+int JpegDecoder::outputBytesPerPixel() const { return state_ ? state_->bytesPerPixel : 0; }
+
+int JpegDecoder::nextScanLine(const uint8_t** line, int* byteCount) {
+  if (status() != Ok || !state_->started) return Failed;
+  JpegDecoderState& d = *state_;
+  if (d.linesLeftInImage == 0) return Done;
+  if (d.linesLeftInMcuRow == 0) {
+    if (!d.produceMcuRow()) {
+      d.releaseMemory();
+      return EntropyDataBad;
+    }
+    d.linesLeftInMcuRow = d.mcuHeight;
+  }
+  int r = d.mcuHeight - d.linesLeftInMcuRow;
+  const uint8_t* converted =
+      ConvertMcuRowLine(d.layout, d.colorTables, d.sampleRow, d.mcusPerRow, r,
+                        d.linesLeftInMcuRow, d.lineA, d.lineB);
+  --d.linesLeftInImage;
+  --d.linesLeftInMcuRow;
+  if (line != nullptr) *line = converted;
+  if (byteCount != nullptr) *byteCount = d.deliveredLineBytes;
+  return Ok;
+}

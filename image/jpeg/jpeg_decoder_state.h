@@ -1,0 +1,340 @@
+// Private to the decoder: its state and the operations that work on it.
+//
+// The decoder never throws.  Every check that can fail records the first
+// failure's status (later ones are ignored) and returns false; the public
+// operation that is running then releases all memory and reports.  The byte
+// readers cannot return a failure, so after a failed source read they hand out
+// the synthetic end marker, which stops every loop that reads them.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+#include "image/jpeg/jpeg_color.h"
+#include "image/jpeg/jpeg_decoder.h"
+#include "image/jpeg/jpeg_layout.h"
+
+// Zigzag position k holds the coefficient at natural (row-major) index
+// kZigzagToNatural[k].
+inline constexpr uint8_t kZigzagToNatural[64] = {
+    0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 25, 18, 11, 4,  5,
+    12, 19, 26, 33, 40, 48, 41, 34, 27, 20, 13, 6,  7,  14, 21, 28,
+    35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23, 30, 37, 44, 51,
+    58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63};
+
+// The low 16 bits of a value, as a signed 16-bit number: where the decoder's
+// arithmetic is 16-bit, results wrap instead of overflowing.
+inline int16_t Wrap16(uint32_t value) {
+  return static_cast<int16_t>(static_cast<uint16_t>(value & 0xFFFFu));
+}
+
+// value << shift with the bits of two's complement, without the undefined
+// behaviour of shifting a negative number.
+inline uint32_t ShiftLeft(int32_t value, int shift) {
+  return static_cast<uint32_t>(value) << shift;
+}
+
+// Keeps the first failure's status.
+class JpegFailure {
+ public:
+  int status() const { return status_; }
+  bool ok() const { return status_ == Ok; }
+  // Records code unless a failure is already recorded; always returns false
+  // so that a check can say `return failure.raise(...)`.
+  bool raise(int code) {
+    if (status_ == Ok) status_ = code;
+    return false;
+  }
+
+ private:
+  int status_ = Ok;
+};
+
+// Every block of memory the decoder uses, freed together in one sweep.
+class BlockPool {
+ public:
+  static constexpr int kSlots = 100;
+
+  BlockPool() = default;
+  BlockPool(const BlockPool&) = delete;
+  BlockPool& operator=(const BlockPool&) = delete;
+  ~BlockPool() { releaseAll(); }
+
+  // A zero-filled block of `bytes` bytes aligned to 8, or null after raising
+  // BlockPoolFull or OutOfMemory.
+  void* allocate(size_t bytes, JpegFailure& failure);
+  void releaseAll();
+
+ private:
+  void* blocks_[kSlots] = {};
+};
+
+// One built Huffman table.  lookup is indexed by the next 8 bits of the
+// stream: a symbol (>= 0, code of at most 8 bits, its length in codeLength) or
+// a branch node (< 0).  Branch node n owns tree[-n-1] (next bit 1) and tree[-n]
+// (next bit 0); each entry is a symbol or the next branch node.  Entries that
+// no code reaches are 0 and decode as symbol 0.
+struct HuffmanDecodeTable {
+  int32_t lookup[256];
+  uint8_t codeLength[256];
+  int32_t tree[512];
+};
+
+// Builds `table` from a count list (counts[1..16] codes of each length) and a
+// value list.  False when the counts over-subscribe the code space or the
+// codes need more branch nodes than the tree holds: such a table cannot be
+// decoded.
+bool BuildHuffmanDecodeTable(const uint8_t counts[17], const uint8_t values[256],
+                             HuffmanDecodeTable& table);
+
+// The input side: buffer, byte readers and the bit readers.
+class JpegInput {
+ public:
+  static constexpr int kFrontRoom = 128;  // for pushed-back bytes
+  static constexpr int kDataSize = 4096;  // the most asked of the source at once
+  static constexpr int kBackRoom = 256;   // for the end-marker fill behind the data
+
+  void attach(JpegSource* source, JpegFailure* failure);
+  // The source is released; nothing more is read from it.
+  void detachSource();
+
+  // Only when the buffer is empty: reads the source until the data area is
+  // full or the source has ended.
+  void refill();
+
+  // The next byte; once the source has ended, FF and D9 alternately (a
+  // synthetic end marker repeated for ever), with `synthetic` set.
+  int nextInputByte(bool& synthetic);
+  int nextInputByte();
+  void unreadByte(int byte);
+  // A byte of entropy-coded data: drops stuffed zeros and never consumes a
+  // marker, handing out 0xFF bytes in front of it instead.
+  int nextEntropyByte();
+
+  // The 32-bit reader, fed either from the headers (byte by byte) or from
+  // entropy-coded data (through nextEntropyByte).
+  void primeHeaderReader();
+  uint32_t readHeaderBits(int count);
+  // The next whole byte the header reader will deliver, not consumed.
+  int peekHeaderByte() const;
+  // Entropy-coded data begins: the header reader's undelivered bytes go back
+  // into the input and the entropy reader (64-bit when `wide`) is primed.
+  void handOverToEntropy(bool wide);
+  void primeEntropyReader();
+  uint32_t readEntropyBits(int count);
+  // The next 8 bits of entropy-coded data, not consumed.
+  int peekEntropyByte() const { return static_cast<int>((bitBuffer_ >> 8) & 0xFF); }
+
+  // The 64-bit reader for sequential scans: the same bits as readEntropyBits,
+  // fetched six bytes at a time.
+  void primeWideReader();
+  uint32_t readWideBits(int count);
+  // The next 16 bits, not consumed.
+  uint32_t peekWide16() const { return static_cast<uint32_t>(wideBuffer_ >> 48); }
+
+ private:
+  uint32_t readBits(int count, bool entropy);
+  uint64_t fetchSixEntropyBytes();
+
+  JpegSource* source_ = nullptr;
+  JpegFailure* failure_ = nullptr;
+  uint8_t buffer_[kFrontRoom + kDataSize + kBackRoom] = {};
+  int readPosition_ = kFrontRoom;
+  int bytesInBuffer_ = 0;
+  bool sourceEnded_ = false;
+  bool endToggle_ = false;
+
+  uint32_t bitBuffer_ = 0;
+  int bitsLeft_ = 0;
+  uint64_t wideBuffer_ = 0;
+  int wideBitsLeft_ = 0;
+};
+
+struct FrameComponent {
+  int id = 0;              // Ci
+  int h = 0;               // horizontal sampling factor
+  int v = 0;               // vertical sampling factor
+  int quantSlot = 0;       // Tq
+  int dcSlot = 0;          // Huffman slot named by the last scan (0..15)
+  int acSlot = 4;          // Huffman slot named by the last scan (4..19)
+  int blocksAcross = 0;
+  int blocksDown = 0;
+};
+
+// One block of the MCU of the current scan.
+struct McuBlock {
+  int component = 0;
+  const HuffmanDecodeTable* dcTable = nullptr;
+  const HuffmanDecodeTable* acTable = nullptr;
+};
+
+// Coefficients of one component for every block of a progressive image.
+struct CoefficientBuffer {
+  int blocksAcross = 0;
+  int blocksDown = 0;
+  int blockWidth = 0;   // coefficients
+  int blockHeight = 0;  // coefficients
+  int bytesPerBlock = 0;
+  int16_t* data = nullptr;
+
+  // The block at (column, row), or null outside the buffer.
+  int16_t* block(int column, int row) const;
+};
+
+// Where the blocks of successive MCUs lie in each component's block grid.
+struct BlockCursor {
+  int columnBase[4] = {};
+  int rowBase[4] = {};
+  int dx = 0;
+  int dy = 0;
+};
+
+struct JpegDecoderState {
+  static constexpr int kMaxComponents = 4;
+  static constexpr int kMaxMcuBlocks = 10;
+  static constexpr int kMaxBlocksPerRow = 6144;
+
+  // Lifecycle.
+  JpegFailure failure;
+  JpegSource* source = nullptr;
+  bool started = false;
+  bool useMmx = false;
+  bool mmxBaseline = false;
+  bool progressive = false;
+  BlockPool pool;
+  JpegInput input;
+
+  // Frame.
+  int imageWidth = 0;
+  int imageHeight = 0;
+  int componentCount = 0;
+  FrameComponent components[kMaxComponents];
+
+  // Scan.
+  int scanComponentCount = 0;
+  int scanComponents[kMaxComponents] = {};
+  int ss = 0, se = 0, ah = 0, al = 0;
+
+  // Tables.
+  uint16_t* quantTables[4] = {};
+  uint8_t* huffmanCounts[8] = {};
+  uint8_t* huffmanValues[8] = {};
+  HuffmanDecodeTable* huffmanTables[8] = {};
+
+  // Restart and prediction.
+  int restartInterval = 0;
+  int mcusLeftInInterval = 0;
+  int nextRestartNumber = 0;
+  int32_t dcPredictors[kMaxComponents] = {};
+  int eobRun = 0;
+
+  // Frame geometry and output.
+  JpegLayout layout = LayoutGrey;
+  int layoutBlocksPerMcu = 0;
+  int mcuWidth = 0;
+  int mcuHeight = 0;
+  int mcusPerRow = 0;
+  int mcuRows = 0;
+  int blocksPerRow = 0;
+  int bytesPerPixel = 0;
+  int paddedLineBytes = 0;
+  int deliveredLineBytes = 0;
+  uint8_t* lineA = nullptr;
+  uint8_t* lineB = nullptr;
+  int linesLeftInImage = 0;
+  int linesLeftInMcuRow = 0;
+
+  // Scan geometry.
+  int scanBlocksPerMcu = 0;
+  int scanMcusPerRow = 0;
+  int scanMcuRows = 0;
+  McuBlock mcuBlocks[kMaxMcuBlocks];
+
+  // Row buffers.
+  int16_t* coefficientRow = nullptr;
+  int* zigzagFill = nullptr;
+  uint8_t* sampleRow = nullptr;
+  CoefficientBuffer dcBuffers[kMaxComponents];
+  CoefficientBuffer acBuffers[kMaxComponents];
+  int rowLoadPositions[kMaxComponents] = {};
+
+  JpegColorTables colorTables;
+  HuffmanDecodeTable scratchTable;  // for checking a DHT before it is stored
+
+  bool ok() const { return failure.ok(); }
+  bool fail(int code) { return failure.raise(code); }
+  // `count` zero-filled objects from the pool, or null after a failure.
+  template <class T>
+  T* allocate(size_t count) {
+    return static_cast<T*>(pool.allocate(count * sizeof(T), failure));
+  }
+
+  // Memory and source release (jpeg_decoder.cpp).
+  void releaseMemory();
+
+  // Markers and headers (jpeg_markers.cpp).
+  bool findStartOfImage();
+  int nextMarker();
+  // Processes table segments up to the next frame header, SOI, EOI or SOS
+  // marker and returns its code; -1 after a failure.
+  int processMarkers();
+  bool parseFrameHeader();
+  bool parseScanHeader();
+  bool parseHuffmanTables();
+  bool parseQuantTables();
+  bool parseRestartInterval();
+  bool skipSegment();
+  bool readHuffmanDefinition(int& remaining);
+  bool readQuantTable(int& remaining);
+
+  // Frame and scan setup (jpeg_frame_setup.cpp).
+  bool setUpFrame();
+  // False after a failure; `found` is false when EOI ends the image.
+  bool setUpScan(bool& found);
+  bool computeBlockOrder();
+  bool checkScanTables();
+  bool buildHuffmanTables();
+  bool hasDcTable(const FrameComponent& component) const;
+  bool hasAcTable(const FrameComponent& component) const;
+  bool hasQuantTable(const FrameComponent& component) const;
+  void resetPrediction();
+  // The grid position of block `blockIndex` of the current MCU (blocks in
+  // mcuBlocks order), for a scan or row load of scanComponentCount components.
+  void nextBlockPosition(BlockCursor& cursor, int blockIndex, int& column, int& row) const;
+  // Column bases return to 0 and row bases move down one MCU row.
+  void finishMcuRow(BlockCursor& cursor) const;
+
+  // Sequential scans (jpeg_sequential.cpp).
+  bool processRestart();
+  bool restartIfDue();
+  bool decodeSequentialRow();
+  bool readEndOfImage();
+
+  // Progressive scans (jpeg_progressive.cpp).
+  bool decodeProgressiveImage();
+  bool allocateCoefficientBuffers();
+  bool checkProgressiveScan();
+  bool decodeProgressiveScan();
+  bool decodeProgressiveBlock(int component, int column, int row);
+  bool decodeDcFirst(int component, int16_t* dc);
+  void decodeDcRefine(int16_t* dc);
+  bool decodeAcFirst(int component, int16_t* block);
+  bool decodeAcRefine(int component, int16_t* block);
+  void refineNonZero(int16_t& coefficient, int32_t plus, int32_t minus);
+  bool loadProgressiveRow();
+
+  // Output rows (jpeg_decoder.cpp).
+  bool produceMcuRow();
+  void transformRow();
+};
+
+// Huffman symbol decoding over either entropy reader (jpeg_huffman.cpp).
+int DecodeSymbol(JpegInput& input, const HuffmanDecodeTable& table);
+int DecodeSymbolWide(JpegInput& input, const HuffmanDecodeTable& table);
+
+// T.81's EXTEND: the signed value of `bits`, the low `size` bits read for a
+// difference or coefficient of that size category (1..15).
+inline int32_t ExtendSign(uint32_t bits, int size) {
+  int32_t value = static_cast<int32_t>(bits);
+  if (value < (1 << (size - 1))) value += 1 - (1 << size);
+  return value;
+}

@@ -1,0 +1,162 @@
+// Sequential (baseline and extended) scans: one MCU row at a time into the
+// coefficient row, restart markers between intervals, and the end marker.
+//
+// Block buffers are reused from row to row; zigzagFill says how many leading
+// zigzag positions of a buffer may still hold values from its last use, so
+// only those are cleared.
+#include <algorithm>
+
+#include "image/jpeg/jpeg_decoder_state.h"
+
+namespace {
+
+// How far restart processing looks for the marker.
+constexpr int kRestartSearchBytes = 1536;
+constexpr int kRst0 = 0xD0;
+
+// The two entropy readers behind one interface, so that the block decoder is
+// written once: the 32-bit reader, and the 64-bit one for the MMX path.
+struct NarrowReader {
+  JpegInput& input;
+  uint32_t bits(int count) { return input.readEntropyBits(count); }
+  int symbol(const HuffmanDecodeTable& table) { return DecodeSymbol(input, table); }
+};
+
+struct WideReader {
+  JpegInput& input;
+  uint32_t bits(int count) { return input.readWideBits(count); }
+  int symbol(const HuffmanDecodeTable& table) { return DecodeSymbolWide(input, table); }
+};
+
+// Clears zigzag positions [from, to) of a block buffer.
+void ClearZigzag(int16_t* block, int from, int to) {
+  for (int k = from; k < to; ++k) block[kZigzagToNatural[k]] = 0;
+}
+
+struct SequentialBlock {
+  int16_t* coefficients;
+  int fill;  // zigzagFill of this buffer before decoding
+  const uint16_t* quant;  // zigzag order; used only when dequantising here
+  bool dequantise;
+
+  int16_t scaled(int32_t value, int k) const {
+    return dequantise ? Wrap16(static_cast<uint32_t>(value) * quant[k])
+                      : Wrap16(static_cast<uint32_t>(value));
+  }
+  // Positions k.. that a run skips are zero; only those that may be dirty
+  // need clearing.
+  void clearRun(int k, int length) const {
+    if (k < fill) ClearZigzag(coefficients, k, k + std::min(length, fill - k));
+  }
+};
+
+template <class Reader>
+bool DecodeAcCoefficients(Reader& reader, const HuffmanDecodeTable& table,
+                          const SequentialBlock& block, int& k, JpegFailure& failure) {
+  for (k = 1; k <= 63; ++k) {
+    int symbol = reader.symbol(table);
+    int run = symbol >> 4;
+    int size = symbol & 15;
+    if (size != 0) {
+      if (k + run > 63) return failure.raise(EntropyDataBad);
+      block.clearRun(k, run);
+      k += run;
+      int32_t value = ExtendSign(reader.bits(size), size);
+      block.coefficients[kZigzagToNatural[k]] = block.scaled(value, k);
+    } else if (run == 15) {
+      if (k + 15 > 63) return failure.raise(EntropyDataBad);
+      block.clearRun(k, 16);
+      k += 15;
+    } else {
+      break;  // end of block
+    }
+  }
+  return true;
+}
+
+template <class Reader>
+bool DecodeSequentialBlock(Reader& reader, const McuBlock& mcuBlock, int32_t& predictor,
+                           const SequentialBlock& block, int& zigzagFill, JpegFailure& failure) {
+  int size = reader.symbol(*mcuBlock.dcTable);
+  // Difference categories end at 15; anything above is corrupt data.
+  if (size > 15) return failure.raise(EntropyDataBad);
+  int32_t difference = size == 0 ? 0 : ExtendSign(reader.bits(size), size);
+  predictor = static_cast<int32_t>(static_cast<uint32_t>(predictor) +
+                                   static_cast<uint32_t>(difference));
+  block.coefficients[0] = block.scaled(predictor, 0);
+  int k = 1;
+  if (!DecodeAcCoefficients(reader, *mcuBlock.acTable, block, k, failure)) return false;
+  ClearZigzag(block.coefficients, k, block.fill);
+  zigzagFill = k;
+  return true;
+}
+
+template <class Reader>
+bool DecodeRow(JpegDecoderState& d, Reader& reader) {
+  int blockIndex = 0;
+  for (int mcu = 0; mcu < d.scanMcusPerRow; ++mcu) {
+    if (!d.restartIfDue()) return false;
+    for (int b = 0; b < d.scanBlocksPerMcu; ++b, ++blockIndex) {
+      const McuBlock& mcuBlock = d.mcuBlocks[b];
+      const FrameComponent& component = d.components[mcuBlock.component];
+      SequentialBlock block{d.coefficientRow + 64 * blockIndex, d.zigzagFill[blockIndex],
+                            d.quantTables[component.quantSlot], !d.useMmx};
+      if (!DecodeSequentialBlock(reader, mcuBlock, d.dcPredictors[mcuBlock.component], block,
+                                 d.zigzagFill[blockIndex], d.failure)) {
+        return false;
+      }
+    }
+    if (d.restartInterval != 0) --d.mcusLeftInInterval;
+    if (!d.ok()) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool JpegDecoderState::processRestart() {
+  int count = 0;
+  int byte = 0;
+  for (; count < kRestartSearchBytes; ++count) {
+    byte = input.nextInputByte();
+    if (byte == 0xFF) break;
+  }
+  if (count == kRestartSearchBytes) return fail(RestartMarkerBad);
+  // The count goes on from the 0xFF found, over any fill bytes after it.
+  for (; count < kRestartSearchBytes; ++count) {
+    byte = input.nextInputByte();
+    if (byte != 0xFF) break;
+  }
+  if (count == kRestartSearchBytes) return fail(RestartMarkerBad);
+  if (byte != kRst0 + nextRestartNumber) return fail(RestartMarkerBad);
+
+  std::fill(dcPredictors, dcPredictors + kMaxComponents, 0);
+  eobRun = 0;
+  mcusLeftInInterval = restartInterval;
+  nextRestartNumber = (nextRestartNumber + 1) & 7;
+  if (mmxBaseline) {
+    input.primeWideReader();
+  } else {
+    input.primeEntropyReader();
+  }
+  return ok();
+}
+
+bool JpegDecoderState::restartIfDue() {
+  if (restartInterval == 0 || mcusLeftInInterval != 0) return true;
+  return processRestart();
+}
+
+bool JpegDecoderState::decodeSequentialRow() {
+  if (mmxBaseline) {
+    WideReader reader{input};
+    return DecodeRow(*this, reader);
+  }
+  NarrowReader reader{input};
+  return DecodeRow(*this, reader);
+}
+
+bool JpegDecoderState::readEndOfImage() {
+  input.primeHeaderReader();
+  return processMarkers() >= 0;
+}

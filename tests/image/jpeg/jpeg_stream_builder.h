@@ -1,0 +1,184 @@
+// Assembles JPEG streams byte by byte for decoder tests: marker segments with
+// chosen fields, and entropy-coded data written bit by bit with byte stuffing.
+//
+// DirectTables() defines Huffman tables in which every symbol's code is the
+// symbol itself in 8 bits (DC symbols 0..15, AC symbols 0..254), so that
+// tests can write symbols as plain bytes.
+#pragma once
+#include <cstdint>
+#include <initializer_list>
+#include <vector>
+
+namespace jpegtest {
+
+using Bytes = std::vector<uint8_t>;
+
+struct Component {
+  int id;
+  int h;
+  int v;
+  int quantSlot;
+};
+
+struct ScanComponent {
+  int id;
+  int dcTable;
+  int acTable;
+};
+
+class StreamBuilder {
+ public:
+  StreamBuilder& raw(std::initializer_list<int> values) {
+    for (int value : values) bytes.push_back(static_cast<uint8_t>(value));
+    return *this;
+  }
+  StreamBuilder& raw(const Bytes& values) {
+    bytes.insert(bytes.end(), values.begin(), values.end());
+    return *this;
+  }
+  StreamBuilder& soi() { return raw({0xFF, 0xD8}); }
+  StreamBuilder& eoi() { return raw({0xFF, 0xD9}); }
+  StreamBuilder& marker(int code) { return raw({0xFF, code}); }
+
+  // A segment whose length field is the payload's size + 2.
+  StreamBuilder& segment(int code, const Bytes& payload) {
+    return segmentWithLength(code, static_cast<int>(payload.size()) + 2, payload);
+  }
+  StreamBuilder& segmentWithLength(int code, int length, const Bytes& payload) {
+    marker(code);
+    raw({length >> 8, length & 0xFF});
+    return raw(payload);
+  }
+
+  // One quantisation table with every entry `value`.
+  StreamBuilder& dqt(int slot, int value = 1, bool sixteenBit = false) {
+    return segment(0xDB, QuantTable(slot, value, sixteenBit));
+  }
+  static Bytes QuantTable(int slot, int value, bool sixteenBit) {
+    Bytes table{static_cast<uint8_t>((sixteenBit ? 0x10 : 0) | slot)};
+    for (int k = 0; k < 64; ++k) {
+      if (sixteenBit) table.push_back(static_cast<uint8_t>(value >> 8));
+      table.push_back(static_cast<uint8_t>(value & 0xFF));
+    }
+    return table;
+  }
+
+  // classAndId: 0x0n for DC table n, 0x1n for AC table n.  counts[i] codes
+  // of length i + 1.
+  static Bytes HuffmanTable(int classAndId, const std::vector<int>& counts,
+                            const std::vector<int>& values) {
+    Bytes table{static_cast<uint8_t>(classAndId)};
+    for (int i = 0; i < 16; ++i) table.push_back(static_cast<uint8_t>(i < static_cast<int>(counts.size()) ? counts[i] : 0));
+    for (int value : values) table.push_back(static_cast<uint8_t>(value));
+    return table;
+  }
+  StreamBuilder& dht(int classAndId, const std::vector<int>& counts, const std::vector<int>& values) {
+    return segment(0xC4, HuffmanTable(classAndId, counts, values));
+  }
+  static Bytes DirectTable(int classAndId, int symbols) {
+    std::vector<int> counts(16, 0);
+    counts[7] = symbols;
+    std::vector<int> values;
+    for (int s = 0; s < symbols; ++s) values.push_back(s);
+    return HuffmanTable(classAndId, counts, values);
+  }
+  StreamBuilder& directTables(int id = 0) {
+    segment(0xC4, DirectTable(id, 16));
+    return segment(0xC4, DirectTable(0x10 | id, 255));
+  }
+
+  StreamBuilder& sof(int code, int width, int height, const std::vector<Component>& components,
+                     int precision = 8) {
+    Bytes payload{static_cast<uint8_t>(precision),
+                  static_cast<uint8_t>(height >> 8), static_cast<uint8_t>(height & 0xFF),
+                  static_cast<uint8_t>(width >> 8), static_cast<uint8_t>(width & 0xFF),
+                  static_cast<uint8_t>(components.size())};
+    for (const Component& c : components) {
+      payload.insert(payload.end(), {static_cast<uint8_t>(c.id),
+                                     static_cast<uint8_t>((c.h << 4) | c.v),
+                                     static_cast<uint8_t>(c.quantSlot)});
+    }
+    return segment(code, payload);
+  }
+  StreamBuilder& sos(const std::vector<ScanComponent>& components, int ss = 0, int se = 63,
+                     int ah = 0, int al = 0) {
+    Bytes payload{static_cast<uint8_t>(components.size())};
+    for (const ScanComponent& c : components) {
+      payload.insert(payload.end(), {static_cast<uint8_t>(c.id),
+                                     static_cast<uint8_t>((c.dcTable << 4) | c.acTable)});
+    }
+    payload.insert(payload.end(), {static_cast<uint8_t>(ss), static_cast<uint8_t>(se),
+                                   static_cast<uint8_t>((ah << 4) | al)});
+    return segment(0xDA, payload);
+  }
+  StreamBuilder& dri(int interval) {
+    return segment(0xDD, {static_cast<uint8_t>(interval >> 8), static_cast<uint8_t>(interval & 0xFF)});
+  }
+
+  // SOI, tables 0 (quantisation values 1) and a frame of one 1x1 component.
+  StreamBuilder& greyHeaders(int width, int height, int frameCode = 0xC0) {
+    return soi().dqt(0).directTables().sof(frameCode, width, height, {{1, 1, 1, 0}});
+  }
+
+  Bytes bytes;
+};
+
+// Entropy-coded data: bits most significant first, 0xFF stuffed with 0x00,
+// the last byte padded with 1 bits.
+class BitWriter {
+ public:
+  BitWriter& bits(uint32_t value, int count) {
+    for (int i = count - 1; i >= 0; --i) {
+      current_ = (current_ << 1) | ((value >> i) & 1);
+      if (++used_ == 8) flushByte();
+    }
+    return *this;
+  }
+  // A symbol of DirectTables().
+  BitWriter& symbol(int value) { return bits(static_cast<uint32_t>(value), 8); }
+  // A DC difference: its size category, then its bits.
+  BitWriter& dc(int difference) {
+    int size = Category(difference);
+    symbol(size);
+    return bits(ValueBits(difference, size), size);
+  }
+  // An AC coefficient after `run` zeros.
+  BitWriter& ac(int run, int value) {
+    int size = Category(value);
+    symbol((run << 4) | size);
+    return bits(ValueBits(value, size), size);
+  }
+  BitWriter& endOfBlock() { return symbol(0x00); }
+  BitWriter& zeroRun() { return symbol(0xF0); }
+  // Pads the last byte with 1 bits and returns the data.
+  Bytes finish() {
+    while (used_ != 0) bits(1, 1);
+    return data_;
+  }
+
+  static int Category(int value) {
+    int magnitude = value < 0 ? -value : value;
+    int size = 0;
+    while (magnitude > 0) {
+      ++size;
+      magnitude >>= 1;
+    }
+    return size;
+  }
+  static uint32_t ValueBits(int value, int size) {
+    return static_cast<uint32_t>(value >= 0 ? value : value + (1 << size) - 1);
+  }
+
+ private:
+  void flushByte() {
+    data_.push_back(static_cast<uint8_t>(current_));
+    if (current_ == 0xFF) data_.push_back(0x00);
+    current_ = 0;
+    used_ = 0;
+  }
+  uint32_t current_ = 0;
+  int used_ = 0;
+  Bytes data_;
+};
+
+}  // namespace jpegtest

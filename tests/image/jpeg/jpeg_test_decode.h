@@ -1,0 +1,54 @@
+// Runs the decoder over a byte stream the way the texture loader does and
+// records everything a test may want to check.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include "image/jpeg/jpeg_decoder.h"
+#include "tests/image/jpeg/memory_jpeg_source.h"
+
+namespace jpegtest {
+
+struct DecodeResult {
+  int constructStatus = 0;  // status() right after construction
+  int startResult = 0;      // startDecoding()'s return, when it was called
+  int lastLineResult = 0;   // nextScanLine()'s last return
+  int status = 0;           // status() at the end
+  int width = 0;
+  int height = 0;
+  int bytesPerPixel = 0;
+  std::vector<std::vector<uint8_t>> lines;
+  int beginUseCalls = 0;
+  int endUseCalls = 0;
+};
+
+inline DecodeResult Decode(const std::vector<uint8_t>& bytes, bool useMmx = false,
+                           int chunkSize = 4096, int failingRead = 0) {
+  DecodeResult result;
+  MemoryJpegSource source(bytes, chunkSize);
+  source.failingRead = failingRead;
+  {
+    JpegDecoder decoder(&source, useMmx);
+    result.constructStatus = decoder.status();
+    result.width = decoder.imageWidth();
+    result.height = decoder.imageHeight();
+    if (result.constructStatus == 0) {
+      result.startResult = decoder.startDecoding();
+      result.bytesPerPixel = decoder.outputBytesPerPixel();
+      const uint8_t* line = nullptr;
+      int count = 0;
+      // Bounded, so that a decoder that never finishes fails the test instead of hanging it.
+      for (int i = 0; i <= 8192 && result.startResult == 0; ++i) {
+        result.lastLineResult = decoder.nextScanLine(&line, &count);
+        if (result.lastLineResult != 0) break;
+        result.lines.emplace_back(line, line + count);
+      }
+    }
+    result.status = decoder.status();
+  }
+  result.beginUseCalls = source.beginUseCalls;
+  result.endUseCalls = source.endUseCalls;
+  return result;
+}
+
+}  // namespace jpegtest
