@@ -1,0 +1,282 @@
+// Scan decoding through the public interface: pixels of hand-made streams,
+// the entropy-data checks, restart markers, truncated sources, and
+// progressive images checked against the same coefficients coded
+// sequentially.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "tests/image/jpeg/jpeg_stream_builder.h"
+#include "tests/image/jpeg/jpeg_test_decode.h"
+
+namespace jpegtest {
+namespace {
+
+// A grey image of DirectTables() whose entropy data is `data`.
+Bytes Grey(int width, int height, const Bytes& data, int quant = 1, int ss = 0, int se = 63) {
+  return StreamBuilder().soi().dqt(0, quant).directTables().sof(0xC0, width, height, {{1, 1, 1, 0}})
+      .sos({{1, 0, 0}}, ss, se).raw(data).eoi().bytes;
+}
+
+bool AllEqual(const std::vector<uint8_t>& line, size_t from, size_t to, uint8_t value) {
+  for (size_t i = from; i < to; ++i) {
+    if (line[i] != value) return false;
+  }
+  return true;
+}
+
+// A DC-only block is flat: LLM gives ((dc + 4) >> 3) + 128, AAN (prescaled
+// quantisation value 4 per unit) gives (4 dc >> 5) + 128.
+TEST(JpegScan, DcOnlyBlocksGiveFlatPixelsOnBothPaths) {
+  struct Case {
+    std::vector<int> differences;
+    int quant;
+    std::vector<int> llm;
+    std::vector<int> aan;
+  };
+  const Case cases[] = {
+      {{80, -163}, 1, {138, 118}, {138, 117}},  // the predictor carries across blocks
+      {{0}, 1, {128}, {128}},
+      {{80}, 2, {148}, {148}},
+      {{-1024}, 1, {0}, {0}},
+      {{1016}, 1, {255}, {255}},
+  };
+  for (const Case& c : cases) {
+    BitWriter data;
+    for (int difference : c.differences) data.dc(difference).endOfBlock();
+    Bytes image = Grey(8 * static_cast<int>(c.differences.size()), 8, data.finish(), c.quant);
+    for (bool useMmx : {false, true}) {
+      DecodeResult result = Decode(image, useMmx);
+      ASSERT_EQ(result.status, 0);
+      ASSERT_EQ(result.lines.size(), 8u);
+      EXPECT_EQ(result.lastLineResult, Done);
+      const std::vector<int>& expected = useMmx ? c.aan : c.llm;
+      for (size_t b = 0; b < expected.size(); ++b) {
+        for (const auto& line : result.lines) {
+          EXPECT_TRUE(AllEqual(line, 8 * b, 8 * b + 8, static_cast<uint8_t>(expected[b])))
+              << "block " << b << " mmx " << useMmx << " got " << int(line[8 * b]);
+        }
+      }
+    }
+  }
+}
+
+TEST(JpegScan, SixteenBitQuantisationValuesAreUsed) {
+  Bytes data = BitWriter().dc(1).endOfBlock().finish();
+  Bytes image = StreamBuilder().soi().dqt(0, 300, true).directTables()
+      .sof(0xC0, 8, 8, {{1, 1, 1, 0}}).sos({{1, 0, 0}}).raw(data).eoi().bytes;
+  EXPECT_EQ(Decode(image, false).lines[0][0], 166);  // ((300 + 4) >> 3) + 128
+  EXPECT_EQ(Decode(image, true).lines[0][0], 165);   // prescaled 1200: (1200 >> 5) + 128
+}
+
+TEST(JpegScan, SequentialScanIgnoresItsSpectralRange) {
+  Bytes data = BitWriter().dc(8).ac(0, 20).ac(3, -7).endOfBlock().finish();
+  for (bool useMmx : {false, true}) {
+    EXPECT_EQ(Decode(Grey(8, 8, data, 1, 5, 20), useMmx).lines,
+              Decode(Grey(8, 8, data), useMmx).lines);
+  }
+}
+
+// Brings k to 48: three runs that end on positions 16, 32 and 47.
+BitWriter UpTo48() {
+  BitWriter data;
+  data.dc(0).ac(15, 1).ac(15, 1).ac(14, 1);
+  return data;
+}
+
+TEST(JpegScan, EntropyDataChecks) {
+  struct Case {
+    const char* name;
+    Bytes data;
+    int status;
+  };
+  BitWriter dcSymbol16;
+  dcSymbol16.symbol(16).bits(0xFFFF, 16).endOfBlock();
+  const Case cases[] = {
+      {"ZrlAt48", UpTo48().zeroRun().finish(), 0},
+      {"ZrlAt49", UpTo48().ac(0, 1).zeroRun().finish(), EntropyDataBad},
+      {"Run3At61", UpTo48().ac(12, 1).ac(3, 1).finish(), EntropyDataBad},
+      {"Run2At61", UpTo48().ac(12, 1).ac(2, 1).finish(), 0},
+      {"DcCategory16", dcSymbol16.finish(), EntropyDataBad},
+  };
+  for (const Case& c : cases) {
+    // DC table with symbols 0..16, so that category 16 can be coded.
+    Bytes image = StreamBuilder().soi().dqt(0).segment(0xC4, StreamBuilder::DirectTable(0x00, 17))
+        .segment(0xC4, StreamBuilder::DirectTable(0x10, 255)).sof(0xC0, 8, 8, {{1, 1, 1, 0}})
+        .sos({{1, 0, 0}}).raw(c.data).eoi().bytes;
+    for (bool useMmx : {false, true}) {
+      DecodeResult result = Decode(image, useMmx);
+      EXPECT_EQ(result.status, c.status) << c.name;
+      EXPECT_EQ(result.lastLineResult, c.status == 0 ? Done : EntropyDataBad) << c.name;
+      EXPECT_EQ(result.endUseCalls, 1);
+    }
+  }
+}
+
+TEST(JpegScan, ReusedBlockBuffersAreCleared) {
+  // First block row: every AC position set, no end of block.  Second: the
+  // same buffer with only a DC, which must come out flat.
+  BitWriter data;
+  data.dc(0);
+  for (int k = 1; k <= 63; ++k) data.ac(0, k % 2 ? 30 : -30);
+  data.dc(0).endOfBlock();
+  // A second image shrinks the fill in steps: an end of block at 10, then at 1.
+  BitWriter shrinking;
+  shrinking.dc(0).ac(8, 50).endOfBlock().dc(0).endOfBlock();
+  for (const Bytes& entropy : {data.finish(), shrinking.finish()}) {
+    for (bool useMmx : {false, true}) {
+      DecodeResult result = Decode(Grey(8, 16, entropy), useMmx);
+      ASSERT_EQ(result.status, 0);
+      ASSERT_EQ(result.lines.size(), 16u);
+      bool firstRowFlat = true;
+      for (size_t y = 0; y < 8; ++y) firstRowFlat &= AllEqual(result.lines[y], 0, 8, result.lines[0][0]);
+      EXPECT_FALSE(firstRowFlat);
+      for (size_t y = 8; y < 16; ++y) EXPECT_TRUE(AllEqual(result.lines[y], 0, 8, 128)) << y;
+    }
+  }
+}
+
+// Ten 8x8 blocks in a row, each an interval of its own with a DC difference
+// of 80 (138 only if the predictor is reset), each but the last followed by
+// the RSTn of `markers` (and `junkBefore` bytes of junk before marker
+// `junkAt`).
+Bytes RestartImage(const std::vector<int>& markers, int junkBefore = 0, int junkAt = -1) {
+  StreamBuilder s;
+  s.soi().dqt(0).directTables().dri(1).sof(0xC0, 80, 8, {{1, 1, 1, 0}}).sos({{1, 0, 0}});
+  for (int i = 0; i < 10; ++i) {
+    s.raw(BitWriter().dc(80).endOfBlock().finish());
+    if (i < 9) {
+      if (i == junkAt) s.raw(Bytes(static_cast<size_t>(junkBefore), 0x5A));
+      s.marker(0xD0 + markers[static_cast<size_t>(i)]);
+    }
+  }
+  return s.eoi().bytes;
+}
+
+TEST(JpegScan, RestartMarkers) {
+  const std::vector<int> inOrder{0, 1, 2, 3, 4, 5, 6, 7, 0};
+  struct Case {
+    const char* name;
+    Bytes image;
+    int status;
+  };
+  const Case cases[] = {
+      {"InOrderAndWrapping", RestartImage(inOrder), 0},
+      {"D3WhereD2IsDue", RestartImage({0, 1, 3, 3, 4, 5, 6, 7, 0}), RestartMarkerBad},
+      {"StartingAtD1", RestartImage({1, 2, 3, 4, 5, 6, 7, 0, 1}), RestartMarkerBad},
+      {"JunkBeforeMarker", RestartImage(inOrder, 1200, 3), 0},
+      {"JunkBeyondTheSearch", RestartImage(inOrder, 1600, 3), RestartMarkerBad},
+  };
+  for (const Case& c : cases) {
+    for (bool useMmx : {false, true}) {
+      DecodeResult result = Decode(c.image, useMmx);
+      EXPECT_EQ(result.status, c.status) << c.name;
+      if (c.status != 0) continue;
+      ASSERT_EQ(result.lines.size(), 8u) << c.name;
+      EXPECT_TRUE(AllEqual(result.lines[7], 0, 80, 138)) << c.name;
+    }
+  }
+}
+
+TEST(JpegScan, MarkerAfterTheLastIntervalFailsTheEndSearch) {
+  StreamBuilder s;
+  s.soi().dqt(0).directTables().dri(1).sof(0xC0, 16, 8, {{1, 1, 1, 0}}).sos({{1, 0, 0}});
+  s.raw(BitWriter().dc(80).endOfBlock().finish()).marker(0xD0);
+  s.raw(BitWriter().dc(80).endOfBlock().finish()).marker(0xD1).eoi();
+  DecodeResult result = Decode(s.bytes);
+  EXPECT_EQ(result.lastLineResult, EntropyDataBad);
+  EXPECT_EQ(result.status, MarkerUnexpected);
+}
+
+TEST(JpegScan, TablesAfterTheScanAreProcessed) {
+  Bytes image = Grey(8, 8, BitWriter().dc(8).endOfBlock().finish());
+  image.pop_back();
+  image.pop_back();
+  StreamBuilder tail;
+  tail.raw(image).dqt(1).segment(0xFE, {'h', 'i'}).eoi();
+  EXPECT_EQ(Decode(tail.bytes).status, 0);
+  StreamBuilder broken;
+  broken.raw(image).segmentWithLength(0xFE, 1, {}).eoi();
+  EXPECT_EQ(Decode(broken.bytes).status, SegmentLengthBad);
+}
+
+TEST(JpegScan, SourceEndingInsideTheScanCompletes) {
+  // Tables that leave the all-ones codes unassigned: whatever follows decodes
+  // as small DC differences and ends of block.
+  StreamBuilder s;
+  s.soi().dqt(0).dht(0x00, {1, 1}, {0, 7}).dht(0x10, {1}, {0})
+      .sof(0xC0, 64, 64, {{1, 1, 1, 0}}).sos({{1, 0, 0}});
+  s.raw(BitWriter().bits(0b10, 2).bits(80, 7).bits(0, 1).finish());
+  for (bool useMmx : {false, true}) {
+    for (int chunk : {1, 4096}) {
+      DecodeResult result = Decode(s.bytes, useMmx, chunk);
+      EXPECT_EQ(result.status, 0);
+      EXPECT_EQ(result.lines.size(), 64u);
+      EXPECT_EQ(result.lastLineResult, Done);
+      EXPECT_EQ(result.lines[0][0], 138);
+    }
+  }
+}
+
+TEST(JpegScan, SourceFailingInsideTheScan) {
+  BitWriter data;
+  for (int i = 0; i < 4096; ++i) data.dc(i % 2 ? 5 : -5).ac(0, 3).endOfBlock();
+  Bytes image = Grey(8 * 64, 8 * 64, data.finish());
+  // Reads 1 to 4 fill the buffer for the headers; read 6 comes inside the scan.
+  DecodeResult result = Decode(image, false, 1024, 6);
+  EXPECT_EQ(result.startResult, 0);
+  EXPECT_EQ(result.lastLineResult, EntropyDataBad);
+  EXPECT_EQ(result.status, SourceReadFailed);
+  EXPECT_EQ(result.endUseCalls, 1);
+}
+
+TEST(JpegScan, CallingOrder) {
+  Bytes image = Grey(8, 8, BitWriter().dc(8).endOfBlock().finish());
+  MemoryJpegSource source(image);
+  JpegDecoder decoder(&source, false);
+  const uint8_t* line = nullptr;
+  int count = -5;
+  EXPECT_EQ(decoder.nextScanLine(&line, &count), Failed);
+  EXPECT_EQ(decoder.startDecoding(), 0);
+  EXPECT_EQ(decoder.startDecoding(), 0);
+  EXPECT_EQ(decoder.outputBytesPerPixel(), 1);
+  for (int y = 0; y < 8; ++y) EXPECT_EQ(decoder.nextScanLine(&line, &count), 0);
+  EXPECT_EQ(count, 8);
+  line = nullptr;
+  EXPECT_EQ(decoder.nextScanLine(&line, &count), Done);
+  EXPECT_EQ(decoder.nextScanLine(&line, &count), Done);
+  EXPECT_EQ(line, nullptr);
+  EXPECT_EQ(source.endUseCalls, 0);
+}
+
+TEST(JpegScan, FailedDecoderRefusesEveryLaterCall) {
+  Bytes image = Grey(8, 8, UpTo48().ac(0, 1).zeroRun().finish());
+  MemoryJpegSource source(image);
+  JpegDecoder decoder(&source, false);
+  ASSERT_EQ(decoder.startDecoding(), 0);
+  const uint8_t* line = nullptr;
+  int count = 0;
+  EXPECT_EQ(decoder.nextScanLine(&line, &count), EntropyDataBad);
+  EXPECT_EQ(source.endUseCalls, 1);
+  EXPECT_EQ(decoder.nextScanLine(&line, &count), Failed);
+  EXPECT_EQ(decoder.startDecoding(), Failed);
+  EXPECT_EQ(decoder.status(), EntropyDataBad);
+}
+
+TEST(JpegScan, OddSizedColourImageDeliversOnlyItsWidth) {
+  // 4:2:0, 1x1 pixel: one MCU of four luma blocks and two chroma blocks.
+  BitWriter data;
+  data.dc(80).endOfBlock();
+  for (int b = 0; b < 5; ++b) data.dc(0).endOfBlock();
+  Bytes image = StreamBuilder().soi().dqt(0).directTables()
+      .sof(0xC0, 1, 1, {{1, 2, 2, 0}, {2, 1, 1, 0}, {3, 1, 1, 0}})
+      .sos({{1, 0, 0}, {2, 0, 0}, {3, 0, 0}}).raw(data.finish()).eoi().bytes;
+  DecodeResult result = Decode(image);
+  ASSERT_EQ(result.status, 0);
+  EXPECT_EQ(result.bytesPerPixel, 4);
+  ASSERT_EQ(result.lines.size(), 1u);
+  EXPECT_EQ(result.lines[0], (std::vector<uint8_t>{138, 138, 138, 0}));
+}
+
+}  // namespace
+}  // namespace jpegtest
