@@ -178,45 +178,28 @@ TEST(JpegColor, GreyLinesCopyRowROfEachBlock) {
   EXPECT_EQ(lineB, std::vector<uint8_t>(16 * mcus, kUntouched));
 }
 
-TEST(JpegColor, ColourLayoutsTakeLuminanceFromTheRightBlockRow) {
+TEST(JpegColor, ColourLayoutsPlaceLuminanceAndReplicateChroma) {
   const JpegColorTables t = Tables();
   const int mcus = 2;
   for (const LayoutCase& c : kColourLayouts) {
-    const std::vector<uint8_t> samples =
-        NeutralChroma(TaggedSampleRow(mcus, c.blocksPerMcu), mcus, c.blocksPerMcu, c.lumaBlocks);
-    const auto lines = HandOutMcuRow(c, t, samples, mcus);
+    const std::vector<uint8_t> tagged = TaggedSampleRow(mcus, c.blocksPerMcu);
+    // Neutral chroma makes every byte show the luminance; flat luminance makes
+    // red show Cr and blue show Cb.
+    const auto lumaLines = HandOutMcuRow(c, t, NeutralChroma(tagged, mcus, c.blocksPerMcu, c.lumaBlocks), mcus);
+    const auto chromaLines = HandOutMcuRow(c, t, FlatLuma(tagged, mcus, c.blocksPerMcu, c.lumaBlocks), mcus);
     for (int line = 0; line < c.mcuHeight; ++line) {
       for (int px = 0; px < mcus * c.mcuWidth; ++px) {
         const int m = px / c.mcuWidth, x = px % c.mcuWidth;
-        const int block = m * c.blocksPerMcu + c.lumaBlock(x, line);
-        const uint8_t expected = samples[64 * block + 8 * (line % 8) + x % 8];
-        const uint8_t* p = &lines[line][4 * px];
-        ASSERT_EQ(p[0], expected) << c.layout << " line " << line << " px " << px;
-        ASSERT_EQ(p[1], expected);
-        ASSERT_EQ(p[2], expected);
-        ASSERT_EQ(p[3], kUntouched);  // the fourth byte is never written
-      }
-    }
-  }
-}
-
-TEST(JpegColor, ColourLayoutsReplicateChroma) {
-  const JpegColorTables t = Tables();
-  const int mcus = 2;
-  for (const LayoutCase& c : kColourLayouts) {
-    const std::vector<uint8_t> samples =
-        FlatLuma(TaggedSampleRow(mcus, c.blocksPerMcu), mcus, c.blocksPerMcu, c.lumaBlocks);
-    const auto lines = HandOutMcuRow(c, t, samples, mcus);
-    const int cbBlock = c.lumaBlocks, crBlock = c.lumaBlocks + 1;
-    for (int line = 0; line < c.mcuHeight; ++line) {
-      for (int px = 0; px < mcus * c.mcuWidth; ++px) {
-        const int m = px / c.mcuWidth, x = px % c.mcuWidth;
+        const uint8_t* mcu = &tagged[64 * m * c.blocksPerMcu];
+        const uint8_t y = mcu[64 * c.lumaBlock(x, line) + 8 * (line % 8) + x % 8];
         const int at = 8 * (line / c.chromaStepY) + x / c.chromaStepX;
-        const int cb = samples[64 * (m * c.blocksPerMcu + cbBlock) + at];
-        const int cr = samples[64 * (m * c.blocksPerMcu + crBlock) + at];
-        const uint8_t* p = &lines[line][4 * px];
-        ASSERT_EQ(p[0], Clamp(128 + t.crToR[cr])) << c.layout << " line " << line << " px " << px;
-        ASSERT_EQ(p[2], Clamp(128 + t.cbToB[cb])) << c.layout << " line " << line << " px " << px;
+        const int cb = mcu[64 * c.lumaBlocks + at], cr = mcu[64 * (c.lumaBlocks + 1) + at];
+        const uint8_t* grey = &lumaLines[line][4 * px];
+        const uint8_t* colour = &chromaLines[line][4 * px];
+        ASSERT_TRUE(grey[0] == y && grey[1] == y && grey[2] == y) << c.layout << " line " << line << " px " << px;
+        ASSERT_EQ(grey[3], kUntouched);  // the fourth byte is never written
+        ASSERT_EQ(colour[0], Clamp(128 + t.crToR[cr])) << c.layout << " line " << line << " px " << px;
+        ASSERT_EQ(colour[2], Clamp(128 + t.cbToB[cb])) << c.layout << " line " << line << " px " << px;
       }
     }
   }

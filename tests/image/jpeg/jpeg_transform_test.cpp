@@ -245,17 +245,6 @@ TEST(JpegTransform, AanSingleAcTermsWorkedByHand) {
   }
 }
 
-TEST(JpegTransform, LlmSingleAcTermWorkedByHand) {
-  // Coefficient 1 of row 0 = 64: pass 1 gives (factor x 64 + 1024) >> 11 in
-  // row 0, pass 2 spreads each column's value v as ((v x 8192 + 131072) >> 18).
-  const int rowAfterPass1[8] = {355, 301, 201, 71, -71, -201, -301, -355};
-  const Samples out = Llm(Coefficients({{1, 64}}));
-  for (int x = 0; x < 8; ++x) {
-    const int expected = ((rowAfterPass1[x] + 16) >> 5) + 128;
-    for (int y = 0; y < 8; ++y) EXPECT_EQ(out[8 * y + x], expected) << x;
-  }
-}
-
 TEST(JpegTransform, MatchIndependentArithmeticOnRandomBlocks) {
   std::mt19937 rng(20240611);
   struct Mix { int acTerms; int range; int maxQ; };
