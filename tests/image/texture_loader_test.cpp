@@ -1,0 +1,238 @@
+// The path from JPEG bytes to the RGB block that textures are built from.
+//
+// Test pictures in tests/image/data, made once with libjpeg-turbo's cjpeg:
+//   wide_odd_height.jpg  1500 x 5 colour, 4:4:4 (wider than 1024, odd height)
+//   grey.jpg             40 x 24 greyscale
+//   tile.jpg             16 x 16 colour
+#include "image/texture_loader.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "image/cpu_features.h"
+#include "image/jpeg_memory_source.h"
+#include "resources/resource_ids.h"
+#include "tests/support/fake_platform.h"
+#include "tests/support/test_paths.h"
+
+namespace {
+
+std::vector<uint8_t> ReadFile(const std::string& relative) {
+  std::ifstream file(SourcePath(relative), std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+// The decoder's own lines (with the processor's MMX choice, as the loader
+// makes it), top first, each reduced to RGB: the reference the block must
+// reproduce upside down.
+std::vector<std::vector<uint8_t>> DecoderRowsAsRgb(const std::vector<uint8_t>& jpeg) {
+  CpuidFeatures processor;
+  JpegMemorySource source(jpeg.data(), static_cast<uint32_t>(jpeg.size()));
+  JpegDecoder decoder(&source, DecoderMayUseMmx(processor));
+  std::vector<std::vector<uint8_t>> rows;
+  if (decoder.status() != 0 || decoder.startDecoding() != 0) return rows;
+  const int bytesPerPixel = decoder.outputBytesPerPixel();
+  const uint8_t* line = nullptr;
+  int lineBytes = 0;
+  while (decoder.nextScanLine(&line, &lineBytes) == 0) {
+    std::vector<uint8_t> row;
+    for (int x = 0; x < decoder.imageWidth(); ++x) {
+      const uint8_t* pixel = line + x * bytesPerPixel;
+      for (int channel = 0; channel < 3; ++channel) {
+        row.push_back(bytesPerPixel == 1 ? pixel[0] : pixel[channel]);
+      }
+    }
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+// Row `row` of the block, counted from its start (the picture's bottom).
+std::vector<uint8_t> BlockRow(const ImageBuffer& image, int row) {
+  const size_t rowBytes = static_cast<size_t>(image.width) * 3;
+  const uint8_t* start = image.pixels.get() + row * rowBytes;
+  return std::vector<uint8_t>(start, start + rowBytes);
+}
+
+class DecodeJpegImageTest : public ::testing::Test {
+ protected:
+  FakePlatform platform;
+  ScopedPlatform scoped{platform};
+};
+
+TEST_F(DecodeJpegImageTest, BlocksHoldTheDecodedRowsBottomFirstAsRgb) {
+  struct Case {
+    const char* file;
+    int width, height;
+  };
+  const Case cases[] = {
+      {"resources/world.jpg", 1024, 1024},            // 4:2:0, the sphere
+      {"resources/backdrop.jpg", 1024, 1024},         // 4:4:4, the backdrop
+      {"tests/image/data/wide_odd_height.jpg", 1500, 5},  // wider than one 1024-pixel row
+      {"tests/image/data/grey.jpg", 40, 24},          // one grey value a pixel
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    const std::vector<uint8_t> jpeg = ReadFile(c.file);
+    ASSERT_FALSE(jpeg.empty());
+    ImageBuffer image;
+    ASSERT_TRUE(DecodeJpegImage(image, jpeg.data(), static_cast<uint32_t>(jpeg.size())));
+    EXPECT_EQ(image.width, c.width);
+    EXPECT_EQ(image.height, c.height);
+    EXPECT_EQ(image.bitsPerPixel, 24);
+    EXPECT_EQ(image.format, kGlRgb);
+    ASSERT_NE(image.pixels, nullptr);
+
+    const auto rows = DecoderRowsAsRgb(jpeg);
+    ASSERT_EQ(rows.size(), static_cast<size_t>(c.height));
+    for (int row = 0; row < c.height; ++row) {
+      ASSERT_EQ(BlockRow(image, row), rows[c.height - 1 - row]) << "block row " << row;
+    }
+    EXPECT_TRUE(platform.messageBoxes.empty());
+  }
+}
+
+TEST_F(DecodeJpegImageTest, AFullSizePictureIsABlockOfThreeMegabytes) {
+  const std::vector<uint8_t> jpeg = ReadFile("resources/world.jpg");
+  ImageBuffer image;
+  ASSERT_TRUE(DecodeJpegImage(image, jpeg.data(), static_cast<uint32_t>(jpeg.size())));
+  EXPECT_EQ(static_cast<size_t>(image.width) * image.height * image.bitsPerPixel / 8, 3145728u);
+}
+
+TEST_F(DecodeJpegImageTest, GreyPicturesBecomeGreyRgb) {
+  const std::vector<uint8_t> jpeg = ReadFile("tests/image/data/grey.jpg");
+  ImageBuffer image;
+  ASSERT_TRUE(DecodeJpegImage(image, jpeg.data(), static_cast<uint32_t>(jpeg.size())));
+  const uint8_t* pixel = image.pixels.get();
+  bool sawDifferentGreys = false;
+  for (int i = 0; i < image.width * image.height; ++i, pixel += 3) {
+    ASSERT_EQ(pixel[0], pixel[1]);
+    ASSERT_EQ(pixel[1], pixel[2]);
+    if (pixel[0] != image.pixels[0]) sawDifferentGreys = true;
+  }
+  EXPECT_TRUE(sawDifferentGreys);
+}
+
+TEST_F(DecodeJpegImageTest, RefusedStreamsReportTheDecoderStatus) {
+  const std::vector<uint8_t> whole = ReadFile("tests/image/data/tile.jpg");
+  struct Case {
+    const char* what;
+    std::vector<uint8_t> bytes;
+  };
+  const Case cases[] = {
+      {"not a JPEG at all", {'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0}},
+      {"headers only, no picture data", std::vector<uint8_t>(whole.begin(), whole.end() - 200)},
+      {"no bytes", {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    platform.messageBoxes.clear();
+    JpegMemorySource referenceSource(c.bytes.data(), static_cast<uint32_t>(c.bytes.size()));
+    JpegDecoder reference(&referenceSource, false);
+    if (reference.status() == 0) reference.startDecoding();
+    const uint8_t* line = nullptr;
+    int lineBytes = 0;
+    while (reference.status() == 0 && reference.nextScanLine(&line, &lineBytes) == 0) {
+    }
+    const int status = reference.status();
+    ASSERT_LT(status, 0);
+
+    ImageBuffer image;
+    EXPECT_FALSE(DecodeJpegImage(image, c.bytes.data(), static_cast<uint32_t>(c.bytes.size())));
+    EXPECT_EQ(image.pixels, nullptr);
+    ASSERT_EQ(platform.messageBoxes.size(), 1u);
+    EXPECT_EQ(platform.messageBoxes[0].text,
+              "Error: Decoder failed! Error status: " + std::to_string(status) + "\n");
+    EXPECT_EQ(platform.messageBoxes[0].caption, "Decoder Error");
+    EXPECT_EQ(platform.messageBoxes[0].style, kMbOk);
+    EXPECT_EQ(platform.messageBoxes[0].owner, nullptr);
+  }
+}
+
+TEST(LoadJpegTexture, AMissingResourceIsReportedBeforeAnythingElse) {
+  FakePlatform platform;
+  ScopedPlatform scoped(platform);
+  SceneTextures[kBackdropTextureSlot].textureName = 77;
+  EXPECT_FALSE(LoadJpegTexture(IDR_JPG_BACKDROP, kBackdropTextureSlot));
+  ASSERT_EQ(platform.messageBoxes.size(), 1u);
+  EXPECT_EQ(platform.messageBoxes[0].text, "Could not locate image resource");
+  EXPECT_EQ(platform.messageBoxes[0].caption, "ERROR");
+  EXPECT_EQ(platform.messageBoxes[0].style, kMbOk);
+  EXPECT_EQ(platform.resourceTypesAsked, std::vector<std::string>{"jpg"});
+  EXPECT_EQ(SceneTextures[kBackdropTextureSlot].textureName, 77u);
+  SceneTextures[kBackdropTextureSlot].textureName = 0;
+}
+
+TEST(FlipRows, ExchangesRowsAroundTheMiddleAndKeepsAnOddMiddleRow) {
+  for (int height : {1, 2, 3, 4, 7}) {
+    SCOPED_TRACE(height);
+    // Rows wider than 1024 pixels of three bytes, each filled with its own number.
+    const size_t rowBytes = 1500 * 3;
+    std::vector<uint8_t> block(rowBytes * height);
+    for (int row = 0; row < height; ++row) std::memset(&block[row * rowBytes], row + 1, rowBytes);
+    FlipRows(block.data(), rowBytes, height);
+    for (int row = 0; row < height; ++row) {
+      const std::vector<uint8_t> expected(rowBytes, static_cast<uint8_t>(height - row));
+      EXPECT_EQ(std::vector<uint8_t>(&block[row * rowBytes], &block[row * rowBytes] + rowBytes),
+                expected)
+          << "row " << row;
+    }
+  }
+}
+
+TEST(JpegMemorySource, HandsOutTheRestThenReportsTheEnd) {
+  const uint8_t data[10] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
+  JpegMemorySource source(data, sizeof data);
+  uint8_t buffer[8] = {};
+  bool end = false;
+
+  EXPECT_EQ(source.read(buffer, 6, end), 6);
+  EXPECT_FALSE(end);
+  // Fewer bytes left than asked: what is left, and not yet the end.
+  EXPECT_EQ(source.read(buffer, 8, end), 4);
+  EXPECT_FALSE(end);
+  EXPECT_EQ(std::vector<uint8_t>(buffer, buffer + 4), (std::vector<uint8_t>{6, 7, 8, 9}));
+  // Nothing left: the end.
+  EXPECT_EQ(source.read(buffer, 8, end), 0);
+  EXPECT_TRUE(end);
+}
+
+TEST(JpegMemorySource, ARequestForNothingIsNotTheEnd) {
+  const uint8_t data[2] = {1, 2};
+  JpegMemorySource source(data, sizeof data);
+  uint8_t buffer[2] = {};
+  bool end = false;
+  EXPECT_EQ(source.read(buffer, 0, end), 0);
+  EXPECT_EQ(source.read(buffer, -5, end), 0);
+  EXPECT_FALSE(end);
+  EXPECT_EQ(source.read(buffer, 2, end), 2);
+}
+
+class ScriptedCpu final : public CpuFeatures {
+ public:
+  ScriptedCpu(bool detects, bool mmx) : detects_(detects), mmx_(mmx) {}
+  bool detect() override { return detects_; }
+  bool hasMmx() const override { return mmx_; }
+
+ private:
+  bool detects_, mmx_;
+};
+
+TEST(CpuFeatures, TheDecoderUsesMmxOnlyWhenDetectedAndPresent) {
+  ScriptedCpu noIdentification(false, true), noMmx(true, false), mmx(true, true);
+  EXPECT_FALSE(DecoderMayUseMmx(noIdentification));
+  EXPECT_FALSE(DecoderMayUseMmx(noMmx));
+  EXPECT_TRUE(DecoderMayUseMmx(mmx));
+#if defined(__x86_64__)
+  // Every 64-bit x86 processor has the instruction and MMX.
+  CpuidFeatures processor;
+  EXPECT_TRUE(DecoderMayUseMmx(processor));
+#endif
+}
+
+}  // namespace
