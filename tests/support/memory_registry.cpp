@@ -1,0 +1,132 @@
+#include "tests/support/memory_registry.h"
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cstring>
+
+namespace {
+
+std::string Folded(const std::string& text) {
+  std::string folded = text;
+  for (char& c : folded) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return folded;
+}
+
+}  // namespace
+
+const MemoryRegistry::Key* MemoryRegistry::Find(RegistryRoot root, const std::string& path) const {
+  auto found = keys_.find({root, Folded(path)});
+  return found == keys_.end() ? nullptr : &found->second;
+}
+
+MemoryRegistry::Key& MemoryRegistry::Create(RegistryRoot root, const std::string& path,
+                                            const std::string& keyClass) {
+  // The keys above are created too, as the real registry does.
+  for (size_t cut = path.find('\\'); cut != std::string::npos; cut = path.find('\\', cut + 1)) {
+    keys_.emplace(std::make_pair(root, Folded(path.substr(0, cut))), Key{keyClass, {}});
+  }
+  return keys_.emplace(std::make_pair(root, Folded(path)), Key{keyClass, {}}).first->second;
+}
+
+RegistryKey MemoryRegistry::OpenOrCreateKey(RegistryRoot root, const char* path,
+                                            const char* keyClass) {
+  if (failingRoots.count(root)) return nullptr;
+  Key& key = Create(root, path, keyClass);
+  auto handle = std::make_unique<Key*>(&key);
+  RegistryKey opened = handle.get();
+  openHandles_.emplace(opened, std::move(handle));
+  ++opens;
+  return opened;
+}
+
+bool MemoryRegistry::QueryValue(RegistryKey handle, const char* name, void* data, uint32_t* size) {
+  auto open = openHandles_.find(handle);
+  if (open == openHandles_.end()) {
+    ADD_FAILURE() << "query through a handle that is not open";
+    return false;
+  }
+  const Key& key = **open->second;
+  auto value = key.values.find(Folded(name));
+  if (value == key.values.end()) return false;
+  const std::vector<uint8_t>& bytes = value->second.data;
+  if (bytes.size() > *size) return false;
+  if (!bytes.empty()) std::memcpy(data, bytes.data(), bytes.size());
+  *size = static_cast<uint32_t>(bytes.size());
+  return true;
+}
+
+bool MemoryRegistry::Set(RegistryKey handle, const char* name, RegistryValue value) {
+  auto open = openHandles_.find(handle);
+  if (open == openHandles_.end()) {
+    ADD_FAILURE() << "write through a handle that is not open";
+    return false;
+  }
+  if (failWrites) return false;
+  (*open->second)->values[Folded(name)] = std::move(value);
+  return true;
+}
+
+bool MemoryRegistry::SetDwordValue(RegistryKey handle, const char* name, uint32_t value) {
+  std::vector<uint8_t> bytes(4);
+  for (int i = 0; i < 4; ++i) bytes[i] = static_cast<uint8_t>(value >> (8 * i));
+  return Set(handle, name, {RegistryValueKind::Dword, bytes});
+}
+
+bool MemoryRegistry::SetStringValue(RegistryKey handle, const char* name, const char* text,
+                                    uint32_t length) {
+  return Set(handle, name, {RegistryValueKind::String, std::vector<uint8_t>(text, text + length)});
+}
+
+void MemoryRegistry::CloseKey(RegistryKey handle) {
+  if (openHandles_.erase(handle) == 0) ADD_FAILURE() << "close of a handle that is not open";
+}
+
+bool MemoryRegistry::KeyExists(RegistryRoot root, const std::string& path) const {
+  return Find(root, path) != nullptr;
+}
+
+std::string MemoryRegistry::KeyClass(RegistryRoot root, const std::string& path) const {
+  const Key* key = Find(root, path);
+  return key ? key->keyClass : std::string();
+}
+
+std::map<std::string, RegistryValue> MemoryRegistry::Values(RegistryRoot root,
+                                                            const std::string& path) const {
+  const Key* key = Find(root, path);
+  return key ? key->values : std::map<std::string, RegistryValue>();
+}
+
+std::optional<int32_t> MemoryRegistry::Dword(RegistryRoot root, const std::string& path,
+                                             const std::string& name) const {
+  const Key* key = Find(root, path);
+  if (!key) return std::nullopt;
+  auto value = key->values.find(Folded(name));
+  if (value == key->values.end() || value->second.kind != RegistryValueKind::Dword ||
+      value->second.data.size() != 4) {
+    return std::nullopt;
+  }
+  const std::vector<uint8_t>& bytes = value->second.data;
+  uint32_t dword = 0;
+  for (int i = 0; i < 4; ++i) dword |= uint32_t{bytes[i]} << (8 * i);
+  return static_cast<int32_t>(dword);
+}
+
+void MemoryRegistry::PutDword(RegistryRoot root, const std::string& path, const std::string& name,
+                              int32_t value) {
+  std::vector<uint8_t> bytes(4);
+  for (int i = 0; i < 4; ++i) bytes[i] = static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i));
+  PutRaw(root, path, name, RegistryValueKind::Dword, bytes);
+}
+
+void MemoryRegistry::PutRaw(RegistryRoot root, const std::string& path, const std::string& name,
+                            RegistryValueKind kind, std::vector<uint8_t> data) {
+  Create(root, path, "").values[Folded(name)] = {kind, std::move(data)};
+}
+
+ScopedRegistryBackend::ScopedRegistryBackend(RegistryBackend& backend)
+    : previous_(CurrentRegistryBackend()) {
+  InstallRegistryBackend(&backend);
+}
+
+ScopedRegistryBackend::~ScopedRegistryBackend() { InstallRegistryBackend(previous_); }

@@ -1,0 +1,204 @@
+#include "view/keyboard_control.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <string>
+
+#include "resources/resource_ids.h"
+#include "tests/support/fake_platform.h"
+#include "tests/view/view_state.h"
+#include "view/virtual_keys.h"
+
+namespace {
+
+WindowHandle const kWindow = reinterpret_cast<WindowHandle>(0x1234);
+const LiveView kBuiltIn = {192.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.5f};
+
+enum class Context { FullScreenSaver, SettingsDialog, ControlPanelPreview };
+
+class KeyboardControlTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetViewState();
+    ResetModuleTable();
+    ApplyModule(1);
+    Enter(Context::FullScreenSaver);
+  }
+  static void Enter(Context context) {
+    g_bSaverWindow = context != Context::SettingsDialog;
+    g_bFullScreen = context == Context::FullScreenSaver;
+  }
+  static void Press(unsigned key, unsigned message = kWmKeyDown) {
+    EXPECT_EQ(HandleViewKey(kWindow, message, key), 0);
+  }
+
+  FakePlatform platform;
+  ScopedPlatform scopedPlatform{platform};
+};
+
+TEST_F(KeyboardControlTest, EachSteeringKeyMovesItsValueFromTheBuiltInView) {
+  const struct {
+    unsigned key;
+    float* value;
+    float expected;
+  } cases[] = {
+      // Distances move by a fiftieth of the depth in whole units: 192 / 50 -> 3.
+      {kVkPrior, &g_fDepth, 195.0f}, {kVkNumpad9, &g_fDepth, 195.0f},
+      {kVkNext, &g_fDepth, 189.0f},  {kVkNumpad3, &g_fDepth, 189.0f},
+      {kVkLeft, &g_fHorz, -3.0f},    {kVkNumpad4, &g_fHorz, -3.0f},
+      {kVkRight, &g_fHorz, 3.0f},    {kVkNumpad6, &g_fHorz, 3.0f},
+      {kVkUp, &g_fVert, 3.0f},       {kVkNumpad8, &g_fVert, 3.0f},
+      {kVkDown, &g_fVert, -3.0f},    {kVkNumpad2, &g_fVert, -3.0f},
+      // Turns: F6 raises z while F2 and F4 lower x and y.
+      {kVkF2, &g_fXrot, -1.5f},      {kVkF3, &g_fXrot, 1.5f},
+      {kVkF4, &g_fYrot, -1.5f},      {kVkF5, &g_fYrot, 1.5f},
+      {kVkF6, &g_fZrot, 1.5f},       {kVkF7, &g_fZrot, -1.5f},
+      {kVkF8, &g_fSpeed, 0.375f},    {kVkF9, &g_fSpeed, 0.625f},
+  };
+  for (const auto& c : cases) {
+    for (unsigned message : {kWmKeyDown, kWmSysKeyDown}) {
+      SCOPED_TRACE(testing::Message() << "key " << c.key << " message " << message);
+      SetLiveView(kBuiltIn);
+      Press(c.key, message);
+      EXPECT_EQ(*c.value, c.expected);
+      EXPECT_FALSE(g_bStop);
+    }
+  }
+}
+
+TEST_F(KeyboardControlTest, StepsAreWorkedOutAfreshAtEachKey) {
+  g_fDepth = 49.9f;
+  Press(kVkPrior);
+  EXPECT_FLOAT_EQ(g_fDepth, 50.2f) << "below 50 the step is 0.3";
+  Press(kVkPrior);
+  EXPECT_FLOAT_EQ(g_fDepth, 51.2f) << "from 50 on the step is 1";
+
+  g_fDepth = 0.2f;
+  Press(kVkNext);
+  EXPECT_FLOAT_EQ(g_fDepth, -0.1f);
+  Press(kVkNext);
+  EXPECT_FLOAT_EQ(g_fDepth, -0.4f) << "behind the eye the fallback steps stay";
+  Press(kVkLeft);
+  EXPECT_FLOAT_EQ(g_fHorz, -0.1f);
+
+  g_fDepth = 1e20f;  // far beyond any integer: the step is still a fiftieth
+  Press(kVkPrior);
+  EXPECT_FLOAT_EQ(g_fDepth, 1.02e20f);
+}
+
+TEST_F(KeyboardControlTest, SpeedStaysInsideItsLimits) {
+  const struct {
+    float before;
+    unsigned key;
+    float after;
+  } cases[] = {{0.125f, kVkF8, 0.0625f}, {0.0625f, kVkF8, 0.0625f},
+               {10.0f, kVkF9, 10.0f},    {9.95f, kVkF9, 10.0f}};
+  for (const auto& c : cases) {
+    g_fSpeed = c.before;
+    Press(c.key);
+    EXPECT_EQ(g_fSpeed, c.after) << c.before;
+  }
+}
+
+TEST_F(KeyboardControlTest, StopRuleDependsOnWhereTheViewRuns) {
+  const struct {
+    Context context;
+    unsigned key;
+    unsigned message;
+    bool stops;
+  } cases[] = {
+      {Context::FullScreenSaver, kVkReturn, kWmKeyDown, true},
+      {Context::FullScreenSaver, kVkEscape, kWmSysKeyDown, true},
+      {Context::FullScreenSaver, kVkShift, kWmKeyDown, true},
+      {Context::FullScreenSaver, kVkF12, kWmKeyDown, true},
+      {Context::FullScreenSaver, kVkNumpad5, kWmKeyDown, true},
+      {Context::FullScreenSaver, kVkEscape, kWmKeyUp, false},
+      {Context::FullScreenSaver, kVkF12, 258 /* WM_CHAR */, false},
+      {Context::SettingsDialog, kVkReturn, kWmKeyDown, true},
+      {Context::SettingsDialog, kVkEscape, kWmKeyDown, true},
+      {Context::SettingsDialog, kVkShift, kWmKeyDown, false},
+      {Context::SettingsDialog, kVkF12, kWmKeyDown, false},
+      {Context::SettingsDialog, kVkNumpad5, kWmKeyDown, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << static_cast<int>(c.context) << " key " << c.key);
+    g_bStop = false;
+    Enter(c.context);
+    Press(c.key, c.message);
+    EXPECT_EQ(g_bStop, c.stops);
+  }
+}
+
+TEST_F(KeyboardControlTest, NoKeyDoesAnythingInTheControlPanelPreview) {
+  Enter(Context::ControlPanelPreview);
+  platform.now = 777;
+  for (unsigned key = 0; key < 256; ++key) Press(key);
+  EXPECT_EQ(CurrentLiveView(), kBuiltIn);
+  EXPECT_FALSE(g_bStop);
+  EXPECT_EQ(g_dwCycleStart, 0u);
+  EXPECT_TRUE(platform.dialogs.empty());
+  EXPECT_TRUE(platform.messageBoxes.empty());
+}
+
+TEST_F(KeyboardControlTest, HomeRestoresTheBuiltInViewWithoutTouchingThePreset) {
+  g_moduleTable.modules[1] = {300.0f, 1, 2, 3, 4, 5, 6, true};
+  ApplyModule(1);
+  for (unsigned key : {kVkNext, kVkLeft, kVkF3, kVkF6, kVkF9}) Press(key);
+  Press(kVkHome);
+  EXPECT_EQ(CurrentLiveView(), kBuiltIn);
+  EXPECT_EQ(ViewOf(g_moduleTable.modules[1]), (LiveView{300.0f, 1, 2, 3, 4, 5, 6}));
+}
+
+TEST_F(KeyboardControlTest, BackspaceKeepsTheOnlyModuleAndRestartsTheCycleTimer) {
+  const LiveView steered = {75.0f, 1.0f, -2.0f, 15.0f, 30.0f, 45.0f, 3.0f};
+  SetLiveView(steered);
+  platform.now = 0xFFFFFFF0u;
+  Press(kVkBack);
+  EXPECT_EQ(g_nCurrentModule, 1);
+  EXPECT_EQ(CurrentLiveView(), steered);
+  EXPECT_EQ(ViewOf(g_moduleTable.modules[1]), steered) << "stored on the way";
+  EXPECT_EQ(g_dwCycleStart, 0xFFFFFFF0u);
+  EXPECT_FALSE(g_bStop);
+}
+
+TEST_F(KeyboardControlTest, F11ShowsTheSevenLiveValues) {
+  Press(kVkF11);
+  ASSERT_EQ(platform.messageBoxes.size(), 1u);
+  const RecordedMessageBox& box = platform.messageBoxes[0];
+  EXPECT_EQ(box.text,
+            "g_fDepth 192.000000\ng_fHorz  0.000000\ng_fVert  0.000000\ng_fXrot  0.000000\n"
+            "g_fYrot  0.000000\ng_fZrot  0.000000\ng_fSpeed 0.500000\n");
+  EXPECT_EQ(box.caption, "Params");
+  EXPECT_EQ(box.style, kMbOk);
+  EXPECT_EQ(box.owner, kWindow);
+
+  // The widest values still fit whole: seven complete lines.
+  SetLiveView({-FLT_MAX, -FLT_MAX, -FLT_MAX, -FLT_MAX, -FLT_MAX, -FLT_MAX, -FLT_MAX});
+  Press(kVkF11);
+  const std::string& widest = platform.messageBoxes.at(1).text;
+  EXPECT_EQ(std::count(widest.begin(), widest.end(), '\n'), 7);
+  EXPECT_NE(widest.find("g_fSpeed -"), std::string::npos);
+  EXPECT_EQ(widest.substr(widest.size() - 8), ".000000\n");
+}
+
+TEST_F(KeyboardControlTest, F1OpensTheControlMenuOnceAtATime) {
+  for (Context context : {Context::FullScreenSaver, Context::SettingsDialog}) {
+    Enter(context);
+    platform.dialogs.clear();
+    platform.onDialog = [&](int) { Press(kVkF1); };  // already open: nothing happens
+    Press(kVkF1);
+    ASSERT_EQ(platform.dialogs.size(), 1u);
+    EXPECT_EQ(platform.dialogs[0].templateId, IDD_CONTROL_MENU);
+    EXPECT_EQ(platform.dialogs[0].owner, kWindow);
+
+    platform.onDialog = nullptr;
+    Press(kVkF1);
+    EXPECT_EQ(platform.dialogs.size(), 2u) << "a closed menu opens again";
+    EXPECT_FALSE(g_bStop);
+  }
+}
+
+}  // namespace

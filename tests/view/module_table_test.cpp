@@ -1,0 +1,76 @@
+#include "view/module_table.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "tests/view/view_state.h"
+
+namespace {
+
+const LiveView kSteered = {12.5f, -3.0f, 4.0f, 30.0f, -45.0f, 7.5f, 2.0f};
+
+class ModuleTableTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetViewState();
+    ResetModuleTable();
+  }
+};
+
+TEST_F(ModuleTableTest, ResetFillsEverySlotAndTheDefaultsWithTheBuiltInPresets) {
+  g_moduleTable.modules[1].active = false;
+  g_moduleTable.defaults[1].depth = 7.0f;
+  ResetModuleTable();
+  for (int module = 0; module <= MaxModules; ++module) {
+    LiveView expected = {module == 1 ? 192.0f : 40.0f, 0, 0, 0, 0, 0, 0.5f};
+    EXPECT_EQ(ViewOf(g_moduleTable.modules[module]), expected) << module;
+    EXPECT_EQ(ViewOf(g_moduleTable.defaults[module]), expected) << module;
+    EXPECT_TRUE(g_moduleTable.modules[module].active && g_moduleTable.defaults[module].active);
+  }
+}
+
+TEST_F(ModuleTableTest, ApplyStoreAndRestoreMoveTheSevenValuesOfModuleOne) {
+  g_moduleTable.modules[1] = {1, 2, 3, 4, 5, 6, 7, false};
+  ApplyModule(1);
+  EXPECT_EQ(CurrentLiveView(), (LiveView{1, 2, 3, 4, 5, 6, 7}));
+
+  SetLiveView(kSteered);
+  StoreModule(1);
+  EXPECT_EQ(ViewOf(g_moduleTable.modules[1]), kSteered);
+  EXPECT_FALSE(g_moduleTable.modules[1].active) << "storing the view leaves the flag alone";
+
+  RestoreDefaultView(1);
+  EXPECT_EQ(CurrentLiveView(), (LiveView{192.0f, 0, 0, 0, 0, 0, 0.5f}));
+  EXPECT_EQ(ViewOf(g_moduleTable.modules[1]), kSteered) << "restoring leaves the preset alone";
+}
+
+TEST_F(ModuleTableTest, InvalidModuleNumbersChangeNothing) {
+  for (int module : {INT_MIN, -1, 0, MaxModules + 1, INT_MAX}) {
+    SCOPED_TRACE(module);
+    SetLiveView(kSteered);
+    ApplyModule(module);
+    RestoreDefaultView(module);
+    EXPECT_EQ(CurrentLiveView(), kSteered);
+    StoreModule(module);
+    for (int slot = 0; slot <= MaxModules; ++slot) {
+      EXPECT_NE(ViewOf(g_moduleTable.modules[slot]), kSteered);
+    }
+  }
+}
+
+TEST_F(ModuleTableTest, SearchesFindModuleOneFromAnyStartOnlyWhileItIsActive) {
+  for (int start : {INT_MIN, -5, 0, 1, 2, INT_MAX}) {
+    SCOPED_TRACE(start);
+    g_moduleTable.modules[1].active = true;
+    EXPECT_EQ(NextActiveModule(start), 1);
+    EXPECT_EQ(PreviousActiveModule(start), 1);
+    g_moduleTable.modules[1].active = false;
+    g_moduleTable.modules[0].active = true;  // slot 0 is never a module
+    EXPECT_EQ(NextActiveModule(start), 0);
+    EXPECT_EQ(PreviousActiveModule(start), 0);
+    EXPECT_EQ(CountActiveModules(), 0);
+  }
+}
+
+}  // namespace
