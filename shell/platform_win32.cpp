@@ -1,5 +1,8 @@
 #include "shell/platform_win32.h"
 
+#include "resources/resource_ids.h"
+#include "view/control_menu_win32.h"
+
 HINSTANCE g_hInstance = nullptr;
 
 // Each dialog template is run with its own procedure; the table grows with the dialogs.
@@ -90,7 +93,12 @@ class Win32Platform final : public PlatformServices {
 
 }  // namespace
 
-static DLGPROC DialogProcedureFor(int /*templateId*/) { return nullptr; }
+static DLGPROC DialogProcedureFor(int templateId) {
+  switch (templateId) {
+    case IDD_CONTROL_MENU: return ControlMenuProcedure;
+    default: return nullptr;
+  }
+}
 
 void InstallWin32Platform() {
   static Win32Platform platform;

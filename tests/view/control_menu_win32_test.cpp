@@ -1,0 +1,185 @@
+#include "view/control_menu_win32.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+
+#include "resources/resource_ids.h"
+#include "tests/support/fake_platform.h"
+#include "tests/support/test_paths.h"
+#include "tests/view/view_state.h"
+#include "tests/view/win32_services.h"
+
+// Rectangles compared and printed by value in the expectations below (found by
+// argument-dependent look-up, so at global scope; internal to this file).
+static bool operator==(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != 0; }
+static void PrintTo(const RECT& r, std::ostream* os) {
+  *os << "{" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << "}";
+}
+
+namespace {
+
+const char kKeyList[] =
+    "F1 - This Control Menu\nEsc - Quit\n\nPage Up - Zoom Out\nPage Down - Zoom In\n"
+    "Arrow Keys - Up Down Right Left\nF2,F3 - Rotate Fwd/Bkwd\nF4,F5 - Rotate Vertical\n"
+    "F6,F7 - Rotate Left/Right\nF8,F9 - Speed Up/Down\nHome - Restore Default Position";
+
+std::string TextOf(HWND window) {
+  char text[512] = "";
+  GetWindowTextA(window, text, sizeof text);
+  return text;
+}
+
+std::string ClassOf(HWND window) {
+  char name[64] = "";
+  GetClassNameA(window, name, sizeof name);
+  return name;
+}
+
+// A control's rectangle in its dialog's client coordinates.
+RECT ClientRectOf(HWND control) {
+  RECT rect;
+  GetWindowRect(control, &rect);
+  MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+RECT DialogUnits(HWND dialog, int x, int y, int width, int height) {
+  RECT rect = {x, y, x + width, y + height};
+  MapDialogRect(dialog, &rect);
+  return rect;
+}
+
+int CursorCount() {
+  ShowCursor(TRUE);
+  return ShowCursor(FALSE);
+}
+
+RECT CursorClip() {
+  RECT clip;
+  GetClipCursor(&clip);
+  return clip;
+}
+
+// The dialog template is the product's own: read from nivarel.scr itself.
+class ControlMenuTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetViewState();
+    std::string product = BuildPath("nivarel.scr");
+    module_ = LoadLibraryExA(product.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(module_, nullptr) << product;
+  }
+  void TearDown() override {
+    if (dialog_) DestroyWindow(dialog_);
+    ClipCursor(nullptr);
+    if (module_) FreeLibrary(module_);
+    ResetViewState();
+  }
+  HWND Open() {
+    dialog_ = CreateDialogParamA(module_, MAKEINTRESOURCEA(IDD_CONTROL_MENU), nullptr,
+                                 ControlMenuProcedure, 0);
+    return dialog_;
+  }
+
+  HMODULE module_ = nullptr;
+  HWND dialog_ = nullptr;
+};
+
+TEST_F(ControlMenuTest, OpensCentredFromTheProductsTemplate) {
+  HWND dialog = Open();
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(TextOf(dialog), "Control Menu");
+  LONG style = GetWindowLongA(dialog, GWL_STYLE);
+  EXPECT_EQ(style & WS_CAPTION, WS_CAPTION);
+  EXPECT_EQ(style & WS_SYSMENU, WS_SYSMENU);
+  EXPECT_TRUE(GetWindowLongA(dialog, GWL_EXSTYLE) & WS_EX_DLGMODALFRAME);
+  RECT client;
+  GetClientRect(dialog, &client);
+  EXPECT_EQ(client, DialogUnits(dialog, 0, 0, 135, 161));
+
+  LOGFONTA font = {};
+  GetObjectA(reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0)), sizeof font, &font);
+  EXPECT_STREQ(font.lfFaceName, "MS Sans Serif");
+
+  HWND ok = GetDlgItem(dialog, IDOK);
+  ASSERT_NE(ok, nullptr);
+  EXPECT_EQ(ClassOf(ok), "Button");
+  EXPECT_EQ(TextOf(ok), "OK");
+  EXPECT_EQ(GetWindowLongA(ok, GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
+  EXPECT_EQ(ClientRectOf(ok), DialogUnits(dialog, 43, 135, 50, 16));
+
+  HWND text = GetDlgItem(dialog, 0xFFFF);
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(ClassOf(text), "Static");
+  EXPECT_EQ(TextOf(text), kKeyList);
+  EXPECT_EQ(GetWindowLongA(text, GWL_STYLE) & SS_TYPEMASK, SS_LEFT);
+  EXPECT_EQ(ClientRectOf(text), DialogUnits(dialog, 12, 12, 111, 93));
+
+  int controls = 0;
+  for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    ++controls;
+  }
+  EXPECT_EQ(controls, 2);
+
+  EXPECT_TRUE(IsWindowVisible(dialog));
+  RECT desktop, own;
+  GetWindowRect(GetDesktopWindow(), &desktop);
+  GetWindowRect(dialog, &own);
+  EXPECT_EQ(own.left, (desktop.right - (own.right - own.left)) / 2) << "centred";
+  EXPECT_EQ(own.top, (desktop.bottom - (own.bottom - own.top)) / 2);
+  EXPECT_EQ(GetFocus(), ok);
+}
+
+TEST_F(ControlMenuTest, OnlyOverTheSaverIsTheCursorShownAndKeptInsideUntilClosed) {
+  for (auto [saver, closer] :
+       {std::pair{true, IDOK}, std::pair{true, IDCANCEL}, std::pair{false, IDCANCEL}}) {
+    SCOPED_TRACE(testing::Message() << "saver " << saver << " closer " << closer);
+    g_bSaverWindow = saver;
+    int count = CursorCount();
+    RECT clip = CursorClip();
+    HWND dialog = Open();
+    ASSERT_NE(dialog, nullptr);
+    RECT bounds;
+    GetWindowRect(dialog, &bounds);
+    EXPECT_EQ(CursorCount(), saver ? count + 1 : count);
+    EXPECT_EQ(CursorClip(), saver ? bounds : clip);
+
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(closer, BN_CLICKED), 0);
+    EXPECT_EQ(CursorCount(), count);
+    EXPECT_EQ(CursorClip(), clip);
+    DestroyWindow(dialog);
+    dialog_ = nullptr;
+  }
+}
+
+// Posts OK to every dialog as soon as it has been initialised, so that a
+// modal run ends by itself, and records the dialog's caption.
+HHOOK g_closerHook = nullptr;
+std::string g_closedCaption;
+
+LRESULT CALLBACK CloseOnInit(int code, WPARAM wParam, LPARAM lParam) {
+  const CWPRETSTRUCT* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+  if (code == HC_ACTION && call->message == WM_INITDIALOG) {
+    g_closedCaption = TextOf(call->hwnd);
+    PostMessageA(call->hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  }
+  return CallNextHookEx(g_closerHook, code, wParam, lParam);
+}
+
+TEST_F(ControlMenuTest, RunsModallyThroughThePlatform) {
+  ScopedPlatform scoped(Win32Services());
+  HINSTANCE previousInstance = g_hInstance;
+  g_hInstance = module_;
+  g_closerHook = SetWindowsHookExA(WH_CALLWNDPROCRET, CloseOnInit, nullptr, GetCurrentThreadId());
+  ASSERT_NE(g_closerHook, nullptr);
+
+  EXPECT_EQ(Platform().RunDialog(IDD_CONTROL_MENU, nullptr), 1);
+  EXPECT_EQ(g_closedCaption, "Control Menu");
+
+  UnhookWindowsHookEx(g_closerHook);
+  g_hInstance = previousInstance;
+}
+
+}  // namespace
