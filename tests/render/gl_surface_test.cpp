@@ -1,0 +1,108 @@
+// The surface's projection, its set-up stopping at a missing picture, and the
+// scene's textures, in a real (offscreen) GL context.
+#include "tests/render/offscreen_gl.h"
+
+#if NIVAREL_OFFSCREEN_GL
+#include "render/gl_surface.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "image/texture_loader.h"
+#include "resources/resource_ids.h"
+#include "tests/support/fake_platform.h"
+
+namespace {
+
+class GlSurfaceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_NE(SharedOffscreenContext().width(), 0);
+    DiscardGlErrors();
+    for (ImageBuffer& slot : SceneTextures) slot.textureName = 0;
+  }
+
+  FakePlatform platform;
+  ScopedPlatform scoped{platform};
+};
+
+TEST_F(GlSurfaceTest, TheProjectionFollowsTheClientAreaAndAZeroHeightCountsAsOne) {
+  const double focal = 1.0 / std::tan(10.0 * M_PI / 180.0);  // 20 degrees from top to bottom
+  const struct {
+    int width, height, viewportHeight;
+    double aspect;
+  } cases[] = {{160, 120, 120, 160.0 / 120.0}, {200, 0, 1, 200.0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.height);
+    SetProjection(c.width, c.height);
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], c.width);
+    EXPECT_EQ(viewport[3], c.viewportHeight);
+    GLfloat projection[16] = {};
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    EXPECT_NEAR(projection[5], focal, 1e-4);
+    EXPECT_NEAR(projection[0], focal / c.aspect, 1e-4);
+    EXPECT_NEAR(projection[14], -2.0 * 1000.0 * 0.1 / (1000.0 - 0.1), 1e-6);  // near 0.1, far 1000
+    GLint mode = 0;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    EXPECT_EQ(mode, GL_MODELVIEW);
+  }
+}
+
+TEST_F(GlSurfaceTest, AMissingPictureStopsTheSetUpAtTheFirstFailure) {
+  const std::vector<uint8_t> tile = ReadTestFile("tests/image/data/tile.jpg");
+  // Without the world's picture, the backdrop is not even looked for.
+  EXPECT_FALSE(InitGLState());
+  EXPECT_EQ(platform.resourceTypesAsked.size(), 1u);
+  ASSERT_EQ(platform.messageBoxes.size(), 1u);
+  EXPECT_EQ(platform.messageBoxes[0].text, "Could not locate image resource");
+
+  // With the world's picture but not the backdrop's, the world's texture is made first.
+  platform.messageBoxes.clear();
+  platform.resources[IDR_JPG_WORLD] = tile;
+  EXPECT_FALSE(InitGLState());
+  EXPECT_NE(SceneTextures[kWorldTextureSlot].textureName, 0u);
+  EXPECT_EQ(SceneTextures[kBackdropTextureSlot].textureName, 0u);
+  ASSERT_EQ(platform.messageBoxes.size(), 1u);
+}
+
+TEST_F(GlSurfaceTest, TexturesAreMipMappedCopiesOfTheDecodedPicture) {
+  const std::vector<uint8_t> world = ReadTestFile("resources/world.jpg");
+  platform.resources[IDR_JPG_WORLD] = world;
+  ASSERT_TRUE(LoadJpegTexture(IDR_JPG_WORLD, kWorldTextureSlot));
+  const ImageBuffer& slot = SceneTextures[kWorldTextureSlot];
+  EXPECT_NE(slot.textureName, 0u);
+  EXPECT_EQ(slot.pixels, nullptr);  // released once the texture is built
+
+  GLint bound = -1;
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+  EXPECT_EQ(bound, 0);
+
+  glBindTexture(GL_TEXTURE_2D, slot.textureName);
+  GLint width = 0, height = 0, mipWidth = 0, minFilter = 0, magFilter = 0;
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 10, GL_TEXTURE_WIDTH, &mipWidth);
+  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
+  glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &magFilter);
+  EXPECT_EQ(width, 1024);
+  EXPECT_EQ(height, 1024);
+  EXPECT_EQ(mipWidth, 1);  // every level down to 1 x 1 is built
+  EXPECT_EQ(minFilter, GL_LINEAR);
+  EXPECT_EQ(magFilter, GL_LINEAR);
+
+  // Level 0 is the decoded block itself, bottom row first.
+  ImageBuffer decoded;
+  ASSERT_TRUE(DecodeJpegImage(decoded, world.data(), static_cast<uint32_t>(world.size())));
+  std::vector<uint8_t> texels(1024 * 1024 * 3);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
+  glBindTexture(GL_TEXTURE_2D, 0);
+  EXPECT_TRUE(std::equal(texels.begin(), texels.end(), decoded.pixels.get()));
+  EXPECT_EQ(glGetError(), GL_NO_ERROR);
+}
+
+}  // namespace
+#endif
