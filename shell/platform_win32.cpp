@@ -1,6 +1,7 @@
 #include "shell/platform_win32.h"
 
 #include "resources/resource_ids.h"
+#include "ui/about_dialog_win32.h"
 #include "view/control_menu_win32.h"
 
 HINSTANCE g_hInstance = nullptr;
@@ -96,6 +97,7 @@ class Win32Platform final : public PlatformServices {
 static DLGPROC DialogProcedureFor(int templateId) {
   switch (templateId) {
     case IDD_CONTROL_MENU: return ControlMenuProcedure;
+    case IDD_ABOUT: return AboutDialogProc;
     default: return nullptr;
   }
 }

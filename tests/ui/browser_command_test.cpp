@@ -1,0 +1,138 @@
+#include "ui/browser_command.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/fake_platform.h"
+#include "tests/support/memory_registry.h"
+#include "view/registry_store.h"
+
+namespace {
+
+const std::string kAddress = "http://nivarel.example.com/";
+
+struct LaunchCase {
+  const char* name;
+  const char* registered;
+  const char* program;
+  std::string parameters;
+};
+
+void PrintTo(const LaunchCase& c, std::ostream* os) { *os << c.name; }
+
+class BrowserLaunchRule : public testing::TestWithParam<LaunchCase> {};
+
+TEST_P(BrowserLaunchRule, PicksProgramAndParameters) {
+  const LaunchCase& c = GetParam();
+  BrowserLaunch launch = ChooseBrowserLaunch(kAddress, c.registered);
+  EXPECT_EQ(launch.program, c.program);
+  EXPECT_EQ(launch.parameters, c.parameters);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    RegisteredCommands, BrowserLaunchRule,
+    testing::Values(
+        LaunchCase{"QuotedProgramAndQuotedPlaceholder", "\"C:\\Browsers\\Web.exe\" -url \"%1\"",
+                   "c:\\browsers\\web.exe", " -url " + kAddress},
+        LaunchCase{"UnquotedPlaceholderIsKept", "c:\\browsers\\web.exe %1", "c:\\browsers\\web.exe",
+                   "%1 " + kAddress},
+        LaunchCase{"DefaultBrowserInAnyCase", "\"C:\\Program Files\\IExplore.EXE\" -nohome",
+                   "iexplore.exe", "-new " + kAddress},
+        LaunchCase{"EndsRightAfterExe", "c:\\browsers\\web.exe", "c:\\browsers\\web.exe", kAddress},
+        LaunchCase{"QuoteIsAllThatFollowsExe", "\"c:\\browsers\\web.exe\"", "c:\\browsers\\web.exe",
+                   kAddress},
+        LaunchCase{"TextAfterPlaceholderIsDropped", "web.exe --new-window \"%1\" --flag",
+                   "web.exe", "--new-window " + kAddress},
+        LaunchCase{"NoExeAtAll", "dummy", "iexplore.exe", "-new " + kAddress},
+        LaunchCase{"EmptyCommand", "", "iexplore.exe", "-new " + kAddress},
+        LaunchCase{"OnlyFirstExeCounts", "c:\\tools.exe\\web.exe \"%1\"", "c:\\tools.exe",
+                   "web.exe " + kAddress}),
+    [](const testing::TestParamInfo<LaunchCase>& info) { return std::string(info.param.name); });
+
+TEST(BrowserLaunch, LongCommandAndAddressAreKeptWhole) {
+  // Parameters built from a command near the registry buffer's limit and a
+  // long address run well past 256 bytes; nothing may be cut.
+  std::string flags(230, 'x');
+  std::string registered = "\"c:\\b\\web.exe\" -" + flags + " \"%1\"";
+  ASSERT_LT(registered.size(), kBrowserCommandBufferSize);
+  std::string address = "http://nivarel.example.com/" + std::string(200, 'p');
+
+  BrowserLaunch launch = ChooseBrowserLaunch(address, registered);
+
+  EXPECT_EQ(launch.program, "c:\\b\\web.exe");
+  EXPECT_EQ(launch.parameters, " -" + flags + " " + address);
+  EXPECT_GT(launch.parameters.size(), kBrowserCommandBufferSize);
+}
+
+TEST(BrowserLaunch, AddressStartsAtFirstHttp) {
+  EXPECT_EQ(AddressInCommandText("-new http://a.example/http"), "http://a.example/http");
+  EXPECT_EQ(AddressInCommandText("-new https://a.example/"), "https://a.example/");
+  EXPECT_EQ(AddressInCommandText("-new ftp://a.example/"), "");
+}
+
+TEST(BrowserLaunch, LowerCasesOnlyAsciiLetters) {
+  EXPECT_EQ(LowerCased("-NEW HTTP://Nivarel.Example.COM/A_B-9"), "-new http://nivarel.example.com/a_b-9");
+  EXPECT_EQ(LowerCased("\xC4\xD6"), "\xC4\xD6");
+}
+
+// The whole plan over an in-memory registry: the address from the command
+// text, the registered command from the class root, and the settings key
+// selected again afterwards.
+class BrowserLaunchPlan : public testing::Test {
+ protected:
+  void Register(const std::string& command) {
+    std::vector<uint8_t> bytes(command.begin(), command.end());
+    bytes.push_back(0);
+    registry_.PutRaw(RegistryRoot::ClassesRoot, "HTTP\\shell\\open\\command", "",
+                     RegistryValueKind::String, bytes);
+  }
+
+  FakePlatform platform_;
+  ScopedPlatform scopedPlatform_{platform_};
+  MemoryRegistry registry_;
+  ScopedRegistryBackend scopedRegistry_{registry_};
+};
+
+TEST_F(BrowserLaunchPlan, UsesRegisteredCommandWithLowerCasedAddress) {
+  Register("\"C:\\Browsers\\Web.exe\" -url \"%1\"");
+  SelectRegistryKey(nullptr, "Somewhere\\Else");
+  BrowserLaunch launch;
+
+  ASSERT_TRUE(PlanBrowserLaunch("-new HTTPS://Nivarel.Example.COM/Index", &launch));
+
+  EXPECT_EQ(launch.program, "c:\\browsers\\web.exe");
+  EXPECT_EQ(launch.parameters, " -url https://nivarel.example.com/index");
+  EXPECT_EQ(g_registryStore.keyPath, kSettingsKeyPath);
+  EXPECT_EQ(registry_.OpenHandles(), 0u);
+}
+
+TEST_F(BrowserLaunchPlan, FallsBackToDefaultProgramWhenCommandIsMissingUnreadableOrTooLong) {
+  BrowserLaunch launch;
+  ASSERT_TRUE(PlanBrowserLaunch("-new http://a.example/", &launch));
+  EXPECT_EQ(launch.program, "iexplore.exe");
+  EXPECT_EQ(launch.parameters, "-new http://a.example/");
+
+  // 255 characters and the terminator fit; one more does not, and the
+  // command reads as not registered rather than cut.
+  const std::string program = "c:\\" + std::string(242, 'w') + ".exe";
+  Register(program + " " + std::string(255 - program.size() - 1, 'p'));
+  ASSERT_TRUE(PlanBrowserLaunch("-new http://a.example/", &launch));
+  EXPECT_EQ(launch.program, program);
+  Register(program + " " + std::string(256 - program.size() - 1, 'p'));
+  ASSERT_TRUE(PlanBrowserLaunch("-new http://a.example/", &launch));
+  EXPECT_EQ(launch.program, "iexplore.exe");
+
+  registry_.failingRoots.insert(RegistryRoot::ClassesRoot);
+  Register("web.exe \"%1\"");
+  ASSERT_TRUE(PlanBrowserLaunch("-new http://a.example/", &launch));
+  EXPECT_EQ(launch.program, "iexplore.exe");
+  EXPECT_EQ(g_registryStore.keyPath, kSettingsKeyPath);
+}
+
+TEST_F(BrowserLaunchPlan, RefusesTextWithoutAddress) {
+  BrowserLaunch launch{"untouched", "untouched"};
+  EXPECT_FALSE(PlanBrowserLaunch("-new ftp://a.example/", &launch));
+  EXPECT_FALSE(PlanBrowserLaunch(nullptr, &launch));
+  EXPECT_EQ(launch.program, "untouched");
+}
+
+}  // namespace
