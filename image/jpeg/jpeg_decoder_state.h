@@ -303,7 +303,8 @@ struct JpegDecoderState {
   // Column bases return to 0 and row bases move down one MCU row.
   void finishMcuRow(BlockCursor& cursor) const;
 
-  // Sequential scans (jpeg_sequential.cpp).
+  // Restart processing (both kinds of scan) and sequential scans
+  // (jpeg_sequential.cpp).
   bool processRestart();
   bool restartIfDue();
   bool decodeSequentialRow();

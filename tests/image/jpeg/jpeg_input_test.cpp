@@ -54,15 +54,6 @@ TEST(JpegInput, RealFillByteBeforeTheEndRepeatsForEver) {
   for (int i = 0; i < 5; ++i) EXPECT_EQ(f.input->nextEntropyByte(), 0xFF);
 }
 
-TEST(JpegInput, FailedReadIsRecordedOnce) {
-  InputFixture f({1, 2, 3}, 1);
-  f.source.failingRead = 2;
-  f.input->nextInputByte();
-  EXPECT_EQ(f.failure.status(), SourceReadFailed);
-  for (int i = 0; i < 10; ++i) f.input->nextInputByte();
-  EXPECT_EQ(f.source.readCalls, 2);
-}
-
 // After the header reader has delivered `headerBytes` bytes, the entropy
 // reader continues with the very next byte, whatever the look-ahead was and
 // wherever the buffer was refilled.
