@@ -18,7 +18,9 @@ class Win32Platform final : public PlatformServices {
 
   int MessageBox(WindowHandle owner, const char* text, const char* caption,
                  unsigned style) override {
-    return MessageBoxA(ToHwnd(owner), text, caption, style);
+    // <windows.h> renames this very member to MessageBoxA: only the global
+    // name reaches the system's message box instead of recursing.
+    return ::MessageBoxA(ToHwnd(owner), text, caption, style);
   }
 
   intptr_t RunDialog(int templateId, WindowHandle owner) override {
