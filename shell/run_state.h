@@ -1,8 +1,10 @@
 // The run state of the frame loop: which window it serves, whether a stop was
-// asked for, and the module-cycle timer.  Shared by the saver window's loop,
-// the settings dialog's preview loop and the keyboard control.
+// asked for, and the module-cycle and frame timers.  Shared by the saver
+// window's loop, the settings dialog's preview loop and the keyboard control.
 #pragma once
 #include <cstdint>
+
+#include "shell/platform.h"
 
 extern bool g_bSaverWindow;     // the frame loop serves the saver window, not the settings dialog
 extern bool g_bFullScreen;      // the saver window is as wide as the desktop (not the small preview)
@@ -10,6 +12,10 @@ extern bool g_bStop;            // a stop was requested; the frame pump ends
 extern bool g_bClosed;          // the close handling has run
 extern bool g_bInFrame;         // a frame message is being handled
 extern uint32_t g_dwCycleStart; // tick count (ms) of the last module switch
+extern uint32_t g_dwLastFrame;  // tick count (ms) at the start of the last drawn frame
+
+// The saver window (full-screen or preview); none in the settings dialog.
+extern WindowHandle g_hSaverWindow;
 
 // The private frame message; both of its parameters are -1.
 constexpr unsigned WM_RENDER_FRAME = 0x1D03;

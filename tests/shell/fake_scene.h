@@ -1,0 +1,69 @@
+// A fake of the GL surface and the scene for the frame-loop tests: every call
+// is logged by name, draws take the time the test gives them on the fake
+// clock, and the probe reports the rate the test injects.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "shell/frame_rate_probe.h"
+#include "shell/scene_services.h"
+#include "tests/support/fake_platform.h"
+
+class FakeScene : public SceneServices {
+ public:
+  explicit FakeScene(FakePlatform& clock) : clock_(clock) {}
+
+  bool surfaceWorks = true;
+  bool probedRateOk = true;
+  float probedRate = 33.0f;
+  bool scenesSucceed = true;  // blank and world; the clear scene always succeeds
+  uint32_t drawMs = 0;        // how long each draw takes on the fake clock
+  std::vector<std::string> calls;
+
+  bool CreateSurface(WindowHandle window, int colourBits) override {
+    calls.push_back("create " + std::to_string(colourBits));
+    surfaceWindow = window;
+    return surfaceWorks;
+  }
+  void DestroySurface() override { calls.push_back("destroy"); }
+  void ProbeFrameRate() override {
+    calls.push_back("probe");
+    g_bRateOk = probedRateOk;
+    g_fFrameRate = probedRate;
+  }
+  bool DrawBlankScene() override { return Draw("blank", scenesSucceed); }
+  bool DrawWorldScene() override { return Draw("world", scenesSucceed); }
+  bool DrawClearScene() override { return Draw("clear", true); }
+
+  int Count(const std::string& call) const {
+    int n = 0;
+    for (const std::string& c : calls) n += c == call;
+    return n;
+  }
+
+  WindowHandle surfaceWindow = nullptr;
+
+ private:
+  bool Draw(const char* scene, bool result) {
+    calls.push_back(scene);
+    clock_.now += drawMs;
+    return result;
+  }
+
+  FakePlatform& clock_;
+};
+
+// Installs scene services for the lifetime of a test and restores the previous ones.
+class ScopedScene {
+ public:
+  explicit ScopedScene(SceneServices& services) : previous_(CurrentSceneServicesOrNull()) {
+    InstallSceneServices(&services);
+  }
+  ~ScopedScene() { InstallSceneServices(previous_); }
+  ScopedScene(const ScopedScene&) = delete;
+  ScopedScene& operator=(const ScopedScene&) = delete;
+
+ private:
+  SceneServices* previous_;
+};

@@ -1,0 +1,342 @@
+#include "shell/run_loop.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "resources/resource_ids.h"
+#include "shell/frame_rate_probe.h"
+#include "shell/run_state.h"
+#include "tests/shell/fake_scene.h"
+#include "tests/support/fake_platform.h"
+#include "tests/support/memory_registry.h"
+#include "view/live_view.h"
+#include "view/module_table.h"
+#include "view/registry_store.h"
+#include "view/virtual_keys.h"
+
+namespace {
+
+constexpr unsigned kWmClose = 0x0010;
+constexpr unsigned kWmMouseMove = 0x0200;
+constexpr unsigned kWmPaint = 0x000F;
+constexpr int kDesktopWidth = 1280;
+constexpr uint32_t kStartTick = 5000000;
+
+class RunLoop : public testing::Test {
+ protected:
+  RunLoop() {
+    g_fDepth = 40.0f;
+    g_fHorz = g_fVert = g_fXrot = g_fYrot = g_fZrot = 0.0f;
+    g_fSpeed = 5.0f;
+    g_moduleTable = ModuleTable{};
+    g_nCurrentModule = 1;
+    g_nCycleTime = 0;
+    g_registryStore = RegistryStore{kSettingsKeyPath, ""};
+    g_bSaverWindow = g_bFullScreen = g_bStop = g_bClosed = g_bInFrame = false;
+    g_dwCycleStart = g_dwLastFrame = 0;
+    g_hSaverWindow = Window();
+    g_bRateOk = true;
+    g_fFrameRate = 33.0f;
+    platform.now = kStartTick;
+    platform.desktopWidth = kDesktopWidth;
+    platform.clientWidths[Window()] = kDesktopWidth;
+  }
+
+  WindowHandle Window() { return &window_; }
+  WindowHandle OtherWindow() { return &otherWindow_; }
+
+  void Queue(unsigned message, uintptr_t wParam = 0, WindowHandle window = nullptr) {
+    WindowMessage queued;
+    queued.window = window ? window : Window();
+    queued.message = message;
+    queued.wParam = wParam;
+    platform.queue.push_back(queued);
+  }
+
+  std::vector<unsigned> PostedMessages() const {
+    std::vector<unsigned> ids;
+    for (const WindowMessage& m : platform.posted) ids.push_back(m.message);
+    return ids;
+  }
+
+  // Runs the window's own message loop as the system would: frame messages
+  // to the frame handling, closes to the close handling, until the queue is
+  // empty or `limit` messages have been handled.
+  void PumpMessages(int limit) {
+    WindowMessage message;
+    for (int i = 0; i < limit && platform.TakeWindowMessage(Window(), &message); ++i) {
+      if (message.message == WM_RENDER_FRAME) HandleRenderFrame(Window());
+      if (message.message == kWmClose) HandleSaverClose();
+    }
+  }
+
+  std::optional<int32_t> Stored(const char* name) const {
+    return registry.Dword(RegistryRoot::CurrentUser, kSettingsKeyPath, name);
+  }
+
+  FakePlatform platform;
+  ScopedPlatform scopedPlatform{platform};
+  FakeScene scene{platform};
+  ScopedScene scopedScene{scene};
+  MemoryRegistry registry;
+  ScopedRegistryBackend scopedRegistry{registry};
+
+ private:
+  int window_ = 0;
+  int otherWindow_ = 0;
+};
+
+TEST_F(RunLoop, StartLoadsSettingsMakesTheSurfaceProbesAndPostsTheFirstFrame) {
+  registry.PutDword(RegistryRoot::CurrentUser, kSettingsKeyPath, "mod1 depth", 15000);
+  BeginSaverRun(Window());
+
+  EXPECT_TRUE(g_bSaverWindow);
+  EXPECT_TRUE(g_bFullScreen);
+  EXPECT_EQ(g_fDepth, 150.0f);
+  EXPECT_EQ(scene.calls, (std::vector<std::string>{"create 32", "probe"}));
+  EXPECT_EQ(scene.surfaceWindow, Window());
+  EXPECT_EQ(g_dwCycleStart, kStartTick);
+  ASSERT_EQ(platform.posted.size(), 1u);
+  EXPECT_EQ(platform.posted[0].window, Window());
+  EXPECT_EQ(platform.posted[0].message, WM_RENDER_FRAME);
+  EXPECT_EQ(platform.posted[0].wParam, static_cast<uintptr_t>(-1));
+  EXPECT_EQ(platform.posted[0].lParam, -1);
+}
+
+TEST_F(RunLoop, OnlyAWindowAsWideAsTheDesktopRunsFullScreen) {
+  platform.clientWidths[Window()] = kDesktopWidth - 1;
+  BeginSaverRun(Window());
+  EXPECT_FALSE(g_bFullScreen);
+}
+
+TEST_F(RunLoop, ASurfaceThatCannotBeMadeClosesTheWindowAndStillSavesOnce) {
+  scene.surfaceWorks = false;
+  BeginSaverRun(Window());
+  EXPECT_EQ(scene.calls, (std::vector<std::string>{"create 32"}));
+  EXPECT_EQ(PostedMessages(), (std::vector<unsigned>{kWmClose}));
+
+  PumpMessages(10);
+  EXPECT_EQ(scene.Count("destroy"), 1);
+  EXPECT_EQ(Stored("mod1 depth"), 19200);
+}
+
+TEST_F(RunLoop, FramesStartAtLeastThirtyMillisecondsApart) {
+  struct Case {
+    const char* name;
+    uint32_t lastFrame;   // start tick of the previous frame
+    uint32_t now;         // when the next frame is asked for
+    std::vector<uint32_t> sleeps;
+  } cases[] = {
+      {"first frame, measured against tick 0", 0, kStartTick, {}},
+      {"a 10 ms frame", kStartTick, kStartTick + 10, {20}},
+      {"a 29 ms frame", kStartTick, kStartTick + 29, {1}},
+      {"a 30 ms frame", kStartTick, kStartTick + 30, {}},
+      {"a 45 ms frame", kStartTick, kStartTick + 45, {}},
+      {"no time at all", kStartTick, kStartTick, {30}},
+      {"across the clock's wrap", 0xFFFFFFF8u, 2u, {20}},
+      {"a clock that went back 5 ms", kStartTick, kStartTick - 5, {25}},
+  };
+  for (const Case& c : cases) {
+    platform.sleeps.clear();
+    g_dwLastFrame = c.lastFrame;
+    platform.now = c.now;
+    RenderFrame(Window());
+    EXPECT_EQ(platform.sleeps, c.sleeps) << c.name;
+    EXPECT_EQ(g_dwLastFrame, platform.now) << c.name;
+  }
+}
+
+TEST_F(RunLoop, DrawingTimeCountsTowardsTheFramePeriod) {
+  scene.drawMs = 10;
+  BeginSaverRun(Window());
+  PumpMessages(4);
+  // The first frame follows at once; each later one waits out the rest of 30 ms.
+  EXPECT_EQ(platform.sleeps, (std::vector<uint32_t>{20, 20, 20}));
+  EXPECT_EQ(platform.framesPresented, 4);
+}
+
+TEST_F(RunLoop, TheCurrentModuleNumberSelectsTheScene) {
+  struct Case {
+    int module;
+    bool scenesSucceed;
+    const char* drawn;
+    int presented;
+  } cases[] = {
+      {0, true, "blank", 1}, {1, true, "world", 1}, {2, true, "clear", 1},
+      {3, true, "blank", 1}, {-1, true, "blank", 1},
+      {0, false, "blank", 0},  // a GL error: nothing shown, the loop goes on
+      {1, false, "world", 0},  {2, false, "clear", 1},
+  };
+  for (const Case& c : cases) {
+    scene.calls.clear();
+    platform.framesPresented = 0;
+    scene.scenesSucceed = c.scenesSucceed;
+    g_nCurrentModule = c.module;
+    RenderFrame(Window());
+    EXPECT_EQ(scene.calls, (std::vector<std::string>{c.drawn})) << c.module;
+    EXPECT_EQ(platform.framesPresented, c.presented) << c.module;
+  }
+}
+
+TEST_F(RunLoop, ASingleActiveModuleNeverSwitchesWhateverTheCycleTime) {
+  BeginSaverRun(Window());
+  g_nCycleTime = 0;
+  g_fDepth = 77.0f;  // steered, not yet stored: a switch would store and re-apply it
+  platform.now += 100000;
+  PumpMessages(3);
+  EXPECT_EQ(g_nCurrentModule, 1);
+  EXPECT_EQ(g_dwCycleStart, kStartTick);
+  EXPECT_EQ(g_moduleTable.modules[1].depth, 192.0f);
+}
+
+TEST_F(RunLoop, EachFrameRaisesTheSaverWindowAndPostsTheNext) {
+  BeginSaverRun(Window());
+  PumpMessages(1);
+  EXPECT_EQ(platform.raised, (std::vector<WindowHandle>{Window()}));
+  EXPECT_EQ(PostedMessages(), (std::vector<unsigned>{WM_RENDER_FRAME, WM_RENDER_FRAME}));
+  EXPECT_FALSE(g_bInFrame);
+}
+
+TEST_F(RunLoop, ThePendingInputOfTheWindowIsHandledBeforeEachFrame) {
+  BeginSaverRun(Window());
+  platform.queue.clear();
+  Queue(kWmKeyDown, kVkNext);
+  Queue(kWmKeyUp, kVkNext);
+  Queue(kWmMouseMove);
+  Queue(kWmPaint, 0, OtherWindow());  // not this window's: stays for the outer loop
+  Queue(kWmKeyDown, kVkPrior, OtherWindow());
+  Queue(kWmPaint);
+  HandleRenderFrame(Window());
+
+  EXPECT_EQ(g_fDepth, 189.0f);  // Page Down, once: the key-up does nothing
+  ASSERT_EQ(platform.dispatched.size(), 2u);  // keys are never dispatched
+  EXPECT_EQ(platform.dispatched[0].message, kWmMouseMove);
+  EXPECT_EQ(platform.dispatched[1].message, kWmPaint);
+  ASSERT_EQ(platform.queue.size(), 3u);
+  EXPECT_EQ(platform.queue[0].window, OtherWindow());
+  EXPECT_EQ(platform.queue[1].window, OtherWindow());
+  EXPECT_EQ(platform.queue[2].message, WM_RENDER_FRAME);
+  EXPECT_EQ(scene.Count("world"), 1);
+}
+
+TEST_F(RunLoop, APendingCloseIsTakenByTheDrainAndPostedExactlyOnce) {
+  BeginSaverRun(Window());
+  platform.queue.clear();
+  platform.posted.clear();
+  Queue(kWmClose);
+  Queue(kWmPaint);  // behind the close: the drain stops at the stop request
+  HandleRenderFrame(Window());
+
+  EXPECT_TRUE(g_bStop);
+  EXPECT_TRUE(platform.dispatched.empty());
+  EXPECT_EQ(PostedMessages(), (std::vector<unsigned>{kWmClose}));
+  EXPECT_EQ(scene.Count("world"), 0);
+  EXPECT_TRUE(platform.raised.empty());
+
+  // Nothing more is drawn or posted once stopping, however often asked.
+  HandleRenderFrame(Window());
+  EXPECT_EQ(PostedMessages(), (std::vector<unsigned>{kWmClose}));
+  EXPECT_EQ(scene.Count("world"), 0);
+}
+
+TEST_F(RunLoop, AStopKeyInTheDrainEndsTheRunThroughOneClose) {
+  for (unsigned key : {kVkEscape, kVkReturn, kVkShift, kVkF12}) {
+    g_bStop = g_bClosed = false;
+    platform.queue.clear();
+    platform.posted.clear();
+    scene.calls.clear();
+    g_bSaverWindow = g_bFullScreen = true;
+    Queue(kWmKeyDown, key);
+    HandleRenderFrame(Window());
+    EXPECT_EQ(PostedMessages(), (std::vector<unsigned>{kWmClose})) << key;
+    EXPECT_TRUE(scene.calls.empty()) << key;
+  }
+}
+
+TEST_F(RunLoop, TwoClosesReleaseTheSurfaceAndSaveOnce) {
+  BeginSaverRun(Window());
+  g_fDepth = 189.0f;
+  HandleSaverClose();
+  EXPECT_TRUE(g_bStop);
+  EXPECT_EQ(Stored("mod1 depth"), 18900);
+
+  g_fDepth = 10.0f;
+  HandleSaverClose();
+  EXPECT_EQ(scene.Count("destroy"), 1);
+  EXPECT_EQ(Stored("mod1 depth"), 18900);
+  EXPECT_EQ(g_moduleTable.modules[1].depth, 189.0f);
+}
+
+TEST_F(RunLoop, AFrameMessageDispatchedFromInsideTheDrainDoesNothing) {
+  BeginSaverRun(Window());
+  platform.queue.clear();
+  Queue(kWmPaint);
+  int nested = 0;
+  platform.onDispatch = [&](const WindowMessage&) {
+    ++nested;
+    HandleRenderFrame(Window());
+  };
+  HandleRenderFrame(Window());
+  EXPECT_EQ(nested, 1);
+  EXPECT_EQ(scene.Count("world"), 1);
+  EXPECT_EQ(platform.raised.size(), 1u);
+}
+
+TEST_F(RunLoop, TooSlowInFullScreenShowsTheAdviceAndClosesWithoutDrawing) {
+  scene.probedRateOk = false;
+  scene.probedRate = 2.9f;
+  BeginSaverRun(Window());
+  PumpMessages(10);
+
+  ASSERT_EQ(platform.dialogs.size(), 1u);
+  EXPECT_EQ(platform.dialogs[0].templateId, IDD_ADVICE);
+  EXPECT_EQ(platform.dialogs[0].owner, Window());
+  EXPECT_EQ(scene.Count("world") + scene.Count("blank"), 0);
+  EXPECT_EQ(platform.framesPresented, 0);
+  EXPECT_EQ(PostedMessages(), (std::vector<unsigned>{WM_RENDER_FRAME, kWmClose}));
+  EXPECT_EQ(scene.Count("destroy"), 1);
+}
+
+TEST_F(RunLoop, AJudgedSlowMachineAtThreeFramesASecondOrMoreRunsNormally) {
+  scene.probedRateOk = false;
+  scene.probedRate = 3.0f;
+  BeginSaverRun(Window());
+  PumpMessages(3);
+  EXPECT_TRUE(platform.dialogs.empty());
+  EXPECT_EQ(scene.Count("world"), 3);
+  EXPECT_EQ(g_nCurrentModule, 1);
+}
+
+TEST_F(RunLoop, TooSlowInThePreviewFallsBackToTheBlankSceneForGood) {
+  platform.clientWidths[Window()] = 152;
+  scene.probedRateOk = false;
+  scene.probedRate = 1.5f;
+  BeginSaverRun(Window());
+  PumpMessages(3);
+  EXPECT_TRUE(platform.dialogs.empty());
+  EXPECT_EQ(scene.Count("blank"), 3);
+  EXPECT_EQ(scene.Count("world"), 0);
+  EXPECT_EQ(platform.framesPresented, 3);
+  EXPECT_EQ(g_nCurrentModule, 0);
+}
+
+// The Overview's typical run, natively: Page Down, then Esc.
+TEST_F(RunLoop, ThePageDownOfARunIsSavedWhenEscEndsIt) {
+  BeginSaverRun(Window());
+  PumpMessages(1);
+  Queue(kWmKeyDown, kVkNext);
+  PumpMessages(1);
+  Queue(kWmKeyDown, kVkEscape);
+  PumpMessages(10);
+
+  EXPECT_TRUE(g_bClosed);
+  EXPECT_EQ(Stored("mod1 depth"), 18900);
+  EXPECT_EQ(Stored("mod1 speed"), 50);
+  EXPECT_EQ(Stored("mod1 active"), 1);
+  EXPECT_EQ(Stored("cycle time"), 15);
+  EXPECT_EQ(scene.calls.back(), "destroy");
+}
+
+}  // namespace
