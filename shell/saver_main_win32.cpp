@@ -2,11 +2,14 @@
 #include <windows.h>
 
 #include "shell/platform_win32.h"
+#include "shell/saver_start_win32.h"
+#include "shell/scene_services_win32.h"
 #include "view/registry_backend_win32.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   g_hInstance = instance;
   InstallWin32Platform();
   InstallWin32RegistryBackend();
-  return -1;
+  InstallWin32SceneServices();
+  StartSaver();
 }
