@@ -11,7 +11,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -20,6 +19,7 @@
 #include <vector>
 
 #include "image/jpeg/jpeg_decoder.h"
+#include "image/jpeg_memory_source.h"
 
 namespace {
 
@@ -116,25 +116,9 @@ int RunShell(const std::string& command) {
   return raw != -1 && WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
 }
 
-class MemorySource final : public JpegSource {
- public:
-  explicit MemorySource(const std::vector<uint8_t>& bytes) : bytes_(bytes) {}
-  int read(uint8_t* buffer, int maxBytes, bool& endOfData) override {
-    const size_t count = std::min(bytes_.size() - position_, static_cast<size_t>(maxBytes));
-    std::memcpy(buffer, bytes_.data() + position_, count);
-    position_ += count;
-    if (position_ == bytes_.size()) endOfData = true;
-    return static_cast<int>(count);
-  }
-
- private:
-  const std::vector<uint8_t>& bytes_;
-  size_t position_ = 0;
-};
-
 // Decodes through the public calling order; the status is 0 on success.
 int DecodeWithLibrary(const std::vector<uint8_t>& jpeg, bool useMmx, Pnm& out) {
-  MemorySource source(jpeg);
+  JpegMemorySource source(jpeg.data(), static_cast<uint32_t>(jpeg.size()));
   JpegDecoder decoder(&source, useMmx);
   if (decoder.status() != 0 || decoder.startDecoding() != 0) return decoder.status();
   out = Pnm{decoder.imageWidth(), decoder.imageHeight(), decoder.outputBytesPerPixel() == 1 ? 1 : 3, {}};
@@ -207,8 +191,7 @@ const Coding kCodings[] = {
 };
 
 // Sizes around the MCU edges, from a single pixel up.
-const int kSizes[][2] = {{1, 1}, {1, 17}, {17, 1}, {2, 3}, {7, 9}, {15, 15}, {16, 16},
-                         {17, 33}, {33, 17}, {63, 47}, {129, 71}, {301, 203}};
+const int kSizes[][2] = {{1, 1}, {1, 17}, {17, 1}, {7, 9}, {16, 16}, {33, 17}, {129, 71}};
 
 void PrintTo(const Layout& layout, std::ostream* os) { *os << layout.name; }
 void PrintTo(const Coding& coding, std::ostream* os) { *os << coding.name; }
@@ -292,70 +275,61 @@ class JpegTool : public ::testing::Test {
   ScratchDirectory dir_;
 };
 
-TEST_F(JpegTool, DecodesSilentlyWithEitherTransform) {
-  const std::vector<uint8_t> jpeg = ReadFile(dir_ / "colour.jpg");
-  for (const char* flag : {"", "--no-mmx", "--mmx"}) {
-    const bool useMmx = std::string(flag) == "--mmx";
-    const ToolRun run = RunTool(dir_, std::string(flag) + " " + Quoted(dir_ / "colour.jpg") + " " + Quoted(dir_ / "out.ppm"));
-    EXPECT_EQ(run.exitCode, 0) << flag;
-    EXPECT_EQ(run.out, "") << flag;
-    EXPECT_EQ(run.err, "") << flag;
+TEST_F(JpegTool, DecodesSilentlyWithEitherTransformAndWritesGreyAsPgm) {
+  WriteFile(dir_ / "in.pgm", FormatPnm(SyntheticPicture(9, 5, 1)));
+  ASSERT_EQ(RunShell(std::string(NIVAREL_CJPEG) + " -outfile " + Quoted(dir_ / "grey.jpg") + " " + Quoted(dir_ / "in.pgm")), 0);
+  struct Case { const char* flag; const char* file; int channels; };
+  const Case cases[] = {{"", "colour.jpg", 3}, {"--no-mmx", "colour.jpg", 3}, {"--mmx", "colour.jpg", 3},
+                        {"", "grey.jpg", 1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.flag) + " " + c.file);
+    const ToolRun run = RunTool(dir_, std::string(c.flag) + " " + Quoted(dir_ / c.file) + " " + Quoted(dir_ / "out.pnm"));
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "");
     Pnm written, decoded;
-    ASSERT_TRUE(ParsePnm(ReadFile(dir_ / "out.ppm"), written)) << flag;
-    ASSERT_EQ(DecodeWithLibrary(jpeg, useMmx, decoded), 0);
-    EXPECT_EQ(written.pixels, decoded.pixels) << flag;
+    ASSERT_TRUE(ParsePnm(ReadFile(dir_ / "out.pnm"), written));
+    ASSERT_EQ(DecodeWithLibrary(ReadFile(dir_ / c.file), std::string(c.flag) == "--mmx", decoded), 0);
+    EXPECT_EQ(written.channels, c.channels);
+    EXPECT_EQ(written.width, decoded.width);
+    EXPECT_EQ(written.height, decoded.height);
+    EXPECT_EQ(written.pixels, decoded.pixels);
   }
 }
 
-TEST_F(JpegTool, WritesGreyImagesAsPgm) {
-  WriteFile(dir_ / "in.pgm", FormatPnm(SyntheticPicture(9, 5, 1)));
-  ASSERT_EQ(RunShell(std::string(NIVAREL_CJPEG) + " -outfile " + Quoted(dir_ / "grey.jpg") + " " + Quoted(dir_ / "in.pgm")), 0);
-  ASSERT_EQ(RunTool(dir_, Quoted(dir_ / "grey.jpg") + " " + Quoted(dir_ / "out.pgm")).exitCode, 0);
-  Pnm written;
-  ASSERT_TRUE(ParsePnm(ReadFile(dir_ / "out.pgm"), written));
-  EXPECT_EQ(written.channels, 1);
-  EXPECT_EQ(written.width, 9);
-  EXPECT_EQ(written.height, 5);
-}
-
-TEST_F(JpegTool, RefusedStreamsEndWithTheStatusLine) {
+// Refused streams exit with 1 and end stderr with the decoder's status; every
+// other error exits with 2 and no status line. No picture is written for either.
+TEST_F(JpegTool, ExitCodesAndStatusLines) {
   WriteFile(dir_ / "text.jpg", std::vector<uint8_t>(600, 'x'));
   ASSERT_EQ(RunShell(std::string(NIVAREL_CJPEG) + " -arithmetic -outfile " + Quoted(dir_ / "arith.jpg") + " " +
                 Quoted(dir_ / "in.ppm")), 0);
   WriteFile(dir_ / "rst.jpg", {0xFF, 0xD8, 0xFF, 0xD3});
-  struct Case { const char* file; const char* statusLine; };
+  const std::string good = Quoted(dir_ / "colour.jpg"), out = Quoted(dir_ / "refused.ppm");
+  struct Case { const char* what; std::string arguments; int exitCode; const char* statusLine; };
   const Case cases[] = {
-      {"text.jpg", "status: -217"},
-      {"arith.jpg", "status: -215"},
-      {"rst.jpg", "status: -216"},
+      {"not a JPEG", Quoted(dir_ / "text.jpg") + " " + out, 1, "status: -217"},
+      {"arithmetic coding", Quoted(dir_ / "arith.jpg") + " " + out, 1, "status: -215"},
+      {"restart marker among headers", Quoted(dir_ / "rst.jpg") + " " + out, 1, "status: -216"},
+      {"no arguments", "", 2, nullptr},
+      {"one path", good, 2, nullptr},
+      {"three paths", good + " " + out + " " + out, 2, nullptr},
+      {"unknown option", "--fast " + good + " " + out, 2, nullptr},
+      {"missing input", Quoted(dir_ / "missing.jpg") + " " + out, 2, nullptr},
+      {"input is a directory", Quoted(dir_ / ".") + " " + out, 2, nullptr},
+      {"unwritable output", good + " " + Quoted(dir_ / "no-such-dir" / "out.ppm"), 2, nullptr},
   };
   for (const Case& c : cases) {
-    const ToolRun run = RunTool(dir_, Quoted(dir_ / c.file) + " " + Quoted(dir_ / "refused.ppm"));
-    EXPECT_EQ(run.exitCode, 1) << c.file;
-    EXPECT_EQ(LastLine(run.err), c.statusLine) << c.file;
-    EXPECT_EQ(run.out, "") << c.file;
-    EXPECT_FALSE(fs::exists(dir_ / "refused.ppm")) << "no picture is written for a refused stream";
-  }
-}
-
-TEST_F(JpegTool, OtherErrorsExitWithTwo) {
-  const std::string good = Quoted(dir_ / "colour.jpg");
-  const std::string out = Quoted(dir_ / "out.ppm");
-  struct Case { const char* what; std::string arguments; };
-  const Case cases[] = {
-      {"no arguments", ""},
-      {"one path", good},
-      {"three paths", good + " " + out + " " + out},
-      {"unknown option", "--fast " + good + " " + out},
-      {"missing input", Quoted(dir_ / "missing.jpg") + " " + out},
-      {"input is a directory", Quoted(dir_ / ".") + " " + out},
-      {"unwritable output", good + " " + Quoted(dir_ / "no-such-dir" / "out.ppm")},
-  };
-  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
     const ToolRun run = RunTool(dir_, c.arguments);
-    EXPECT_EQ(run.exitCode, 2) << c.what;
-    EXPECT_NE(run.err, "") << c.what;
-    EXPECT_EQ(run.err.find("status:"), std::string::npos) << c.what;
+    EXPECT_EQ(run.exitCode, c.exitCode);
+    EXPECT_EQ(run.out, "");
+    if (c.statusLine) {
+      EXPECT_EQ(LastLine(run.err), c.statusLine);
+    } else {
+      EXPECT_NE(run.err, "");
+      EXPECT_EQ(run.err.find("status:"), std::string::npos);
+    }
+    EXPECT_FALSE(fs::exists(dir_ / "refused.ppm"));
   }
 }
 

@@ -12,9 +12,10 @@
 namespace jpegtest {
 namespace {
 
-// A grey image of DirectTables() whose entropy data is `data`.
+// A grey image of DirectTables() whose entropy data is `data`; quantisation
+// values above 255 are written in 16 bits.
 Bytes Grey(int width, int height, const Bytes& data, int quant = 1, int ss = 0, int se = 63) {
-  return StreamBuilder().soi().dqt(0, quant).directTables().sof(0xC0, width, height, {{1, 1, 1, 0}})
+  return StreamBuilder().soi().dqt(0, quant, quant > 255).directTables().sof(0xC0, width, height, {{1, 1, 1, 0}})
       .sos({{1, 0, 0}}, ss, se).raw(data).eoi().bytes;
 }
 
@@ -40,6 +41,7 @@ TEST(JpegScan, DcOnlyBlocksGiveFlatPixelsOnBothPaths) {
       {{80}, 2, {148}, {148}},
       {{-1024}, 1, {0}, {0}},
       {{1016}, 1, {255}, {255}},
+      {{1}, 300, {166}, {165}},  // a 16-bit quantisation value
   };
   for (const Case& c : cases) {
     BitWriter data;
@@ -59,14 +61,6 @@ TEST(JpegScan, DcOnlyBlocksGiveFlatPixelsOnBothPaths) {
       }
     }
   }
-}
-
-TEST(JpegScan, SixteenBitQuantisationValuesAreUsed) {
-  Bytes data = BitWriter().dc(1).endOfBlock().finish();
-  Bytes image = StreamBuilder().soi().dqt(0, 300, true).directTables()
-      .sof(0xC0, 8, 8, {{1, 1, 1, 0}}).sos({{1, 0, 0}}).raw(data).eoi().bytes;
-  EXPECT_EQ(Decode(image, false).lines[0][0], 166);  // ((300 + 4) >> 3) + 128
-  EXPECT_EQ(Decode(image, true).lines[0][0], 165);   // prescaled 1200: (1200 >> 5) + 128
 }
 
 TEST(JpegScan, SequentialScanIgnoresItsSpectralRange) {
@@ -137,15 +131,14 @@ TEST(JpegScan, ReusedBlockBuffersAreCleared) {
 }
 
 // Ten 8x8 blocks in a row, each an interval of its own with a DC difference
-// of 80 (138 only if the predictor is reset), each but the last followed by
-// the RSTn of `markers` (and `junkBefore` bytes of junk before marker
-// `junkAt`).
+// of 80 (138 only if the predictor is reset), interval i followed by the RSTn
+// of markers[i] (and `junkBefore` bytes of junk before marker `junkAt`).
 Bytes RestartImage(const std::vector<int>& markers, int junkBefore = 0, int junkAt = -1) {
   StreamBuilder s;
   s.soi().dqt(0).directTables().dri(1).sof(0xC0, 80, 8, {{1, 1, 1, 0}}).sos({{1, 0, 0}});
   for (int i = 0; i < 10; ++i) {
     s.raw(BitWriter().dc(80).endOfBlock().finish());
-    if (i < 9) {
+    if (i < static_cast<int>(markers.size())) {
       if (i == junkAt) s.raw(Bytes(static_cast<size_t>(junkBefore), 0x5A));
       s.marker(0xD0 + markers[static_cast<size_t>(i)]);
     }
@@ -166,26 +159,19 @@ TEST(JpegScan, RestartMarkers) {
       {"StartingAtD1", RestartImage({1, 2, 3, 4, 5, 6, 7, 0, 1}), RestartMarkerBad},
       {"JunkBeforeMarker", RestartImage(inOrder, 1200, 3), 0},
       {"JunkBeyondTheSearch", RestartImage(inOrder, 1600, 3), RestartMarkerBad},
+      // A marker after the last interval fails the search for the end of the image.
+      {"MarkerAfterTheLastInterval", RestartImage({0, 1, 2, 3, 4, 5, 6, 7, 0, 1}), MarkerUnexpected},
   };
   for (const Case& c : cases) {
     for (bool useMmx : {false, true}) {
       DecodeResult result = Decode(c.image, useMmx);
       EXPECT_EQ(result.status, c.status) << c.name;
+      EXPECT_EQ(result.lastLineResult, c.status == 0 ? Done : EntropyDataBad) << c.name;
       if (c.status != 0) continue;
       ASSERT_EQ(result.lines.size(), 8u) << c.name;
       EXPECT_TRUE(AllEqual(result.lines[7], 0, 80, 138)) << c.name;
     }
   }
-}
-
-TEST(JpegScan, MarkerAfterTheLastIntervalFailsTheEndSearch) {
-  StreamBuilder s;
-  s.soi().dqt(0).directTables().dri(1).sof(0xC0, 16, 8, {{1, 1, 1, 0}}).sos({{1, 0, 0}});
-  s.raw(BitWriter().dc(80).endOfBlock().finish()).marker(0xD0);
-  s.raw(BitWriter().dc(80).endOfBlock().finish()).marker(0xD1).eoi();
-  DecodeResult result = Decode(s.bytes);
-  EXPECT_EQ(result.lastLineResult, EntropyDataBad);
-  EXPECT_EQ(result.status, MarkerUnexpected);
 }
 
 TEST(JpegScan, TablesAfterTheScanAreProcessed) {
@@ -231,8 +217,7 @@ TEST(JpegScan, SourceFailingInsideTheScan) {
 }
 
 TEST(JpegScan, CallingOrder) {
-  Bytes image = Grey(8, 8, BitWriter().dc(8).endOfBlock().finish());
-  MemoryJpegSource source(image);
+  MemoryJpegSource source(Grey(8, 8, BitWriter().dc(8).endOfBlock().finish()));
   JpegDecoder decoder(&source, false);
   const uint8_t* line = nullptr;
   int count = -5;
@@ -247,35 +232,16 @@ TEST(JpegScan, CallingOrder) {
   EXPECT_EQ(decoder.nextScanLine(&line, &count), Done);
   EXPECT_EQ(line, nullptr);
   EXPECT_EQ(source.endUseCalls, 0);
-}
 
-TEST(JpegScan, FailedDecoderRefusesEveryLaterCall) {
-  Bytes image = Grey(8, 8, UpTo48().ac(0, 1).zeroRun().finish());
-  MemoryJpegSource source(image);
-  JpegDecoder decoder(&source, false);
-  ASSERT_EQ(decoder.startDecoding(), 0);
-  const uint8_t* line = nullptr;
-  int count = 0;
-  EXPECT_EQ(decoder.nextScanLine(&line, &count), EntropyDataBad);
-  EXPECT_EQ(source.endUseCalls, 1);
-  EXPECT_EQ(decoder.nextScanLine(&line, &count), Failed);
-  EXPECT_EQ(decoder.startDecoding(), Failed);
-  EXPECT_EQ(decoder.status(), EntropyDataBad);
-}
-
-TEST(JpegScan, OddSizedColourImageDeliversOnlyItsWidth) {
-  // 4:2:0, 1x1 pixel: one MCU of four luma blocks and two chroma blocks.
-  BitWriter data;
-  data.dc(80).endOfBlock();
-  for (int b = 0; b < 5; ++b) data.dc(0).endOfBlock();
-  Bytes image = StreamBuilder().soi().dqt(0).directTables()
-      .sof(0xC0, 1, 1, {{1, 2, 2, 0}, {2, 1, 1, 0}, {3, 1, 1, 0}})
-      .sos({{1, 0, 0}, {2, 0, 0}, {3, 0, 0}}).raw(data.finish()).eoi().bytes;
-  DecodeResult result = Decode(image);
-  ASSERT_EQ(result.status, 0);
-  EXPECT_EQ(result.bytesPerPixel, 4);
-  ASSERT_EQ(result.lines.size(), 1u);
-  EXPECT_EQ(result.lines[0], (std::vector<uint8_t>{138, 138, 138, 0}));
+  // A decoder that has failed refuses every later call and keeps its status.
+  MemoryJpegSource bad(Grey(8, 8, UpTo48().ac(0, 1).zeroRun().finish()));
+  JpegDecoder failing(&bad, false);
+  ASSERT_EQ(failing.startDecoding(), 0);
+  EXPECT_EQ(failing.nextScanLine(&line, &count), EntropyDataBad);
+  EXPECT_EQ(bad.endUseCalls, 1);
+  EXPECT_EQ(failing.nextScanLine(&line, &count), Failed);
+  EXPECT_EQ(failing.startDecoding(), Failed);
+  EXPECT_EQ(failing.status(), EntropyDataBad);
 }
 
 }  // namespace
