@@ -30,21 +30,6 @@ TEST_F(ModuleTableTest, ResetFillsEverySlotAndTheDefaultsWithTheBuiltInPresets) 
   }
 }
 
-TEST_F(ModuleTableTest, ApplyStoreAndRestoreMoveTheSevenValuesOfModuleOne) {
-  g_moduleTable.modules[1] = {1, 2, 3, 4, 5, 6, 7, false};
-  ApplyModule(1);
-  EXPECT_EQ(CurrentLiveView(), (LiveView{1, 2, 3, 4, 5, 6, 7}));
-
-  SetLiveView(kSteered);
-  StoreModule(1);
-  EXPECT_EQ(ViewOf(g_moduleTable.modules[1]), kSteered);
-  EXPECT_FALSE(g_moduleTable.modules[1].active) << "storing the view leaves the flag alone";
-
-  RestoreDefaultView(1);
-  EXPECT_EQ(CurrentLiveView(), (LiveView{192.0f, 0, 0, 0, 0, 0, 0.5f}));
-  EXPECT_EQ(ViewOf(g_moduleTable.modules[1]), kSteered) << "restoring leaves the preset alone";
-}
-
 TEST_F(ModuleTableTest, InvalidModuleNumbersChangeNothing) {
   for (int module : {INT_MIN, -1, 0, MaxModules + 1, INT_MAX}) {
     SCOPED_TRACE(module);
