@@ -102,31 +102,22 @@ TEST_F(DecodeJpegImageTest, RefusedStreamsReportTheDecoderStatus) {
   struct Case {
     const char* what;
     std::vector<uint8_t> bytes;
+    int status;
   };
   const Case cases[] = {
-      {"not a JPEG at all", {'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0}},
-      {"headers only, no picture data", std::vector<uint8_t>(whole.begin(), whole.end() - 200)},
-      {"no bytes", {}},
+      {"not a JPEG at all", {'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0}, NotJpeg},
+      {"cut off inside its tables", std::vector<uint8_t>(whole.begin(), whole.end() - 200), MarkerUnexpected},
+      {"no bytes", {}, NotJpeg},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     platform.messageBoxes.clear();
-    JpegMemorySource referenceSource(c.bytes.data(), static_cast<uint32_t>(c.bytes.size()));
-    JpegDecoder reference(&referenceSource, false);
-    if (reference.status() == 0) reference.startDecoding();
-    const uint8_t* line = nullptr;
-    int lineBytes = 0;
-    while (reference.status() == 0 && reference.nextScanLine(&line, &lineBytes) == 0) {
-    }
-    const int status = reference.status();
-    ASSERT_LT(status, 0);
-
     ImageBuffer image;
     EXPECT_FALSE(DecodeJpegImage(image, c.bytes.data(), static_cast<uint32_t>(c.bytes.size())));
     EXPECT_EQ(image.pixels, nullptr);
     ASSERT_EQ(platform.messageBoxes.size(), 1u);
     EXPECT_EQ(platform.messageBoxes[0].text,
-              "Error: Decoder failed! Error status: " + std::to_string(status) + "\n");
+              "Error: Decoder failed! Error status: " + std::to_string(c.status) + "\n");
     EXPECT_EQ(platform.messageBoxes[0].caption, "Decoder Error");
     EXPECT_EQ(platform.messageBoxes[0].style, kMbOk);
     EXPECT_EQ(platform.messageBoxes[0].owner, nullptr);

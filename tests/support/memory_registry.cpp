@@ -13,6 +13,10 @@ std::string Folded(const std::string& text) {
   return folded;
 }
 
+std::vector<uint8_t> LittleEndian(uint32_t value) {
+  return {uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16), uint8_t(value >> 24)};
+}
+
 }  // namespace
 
 const MemoryRegistry::Key* MemoryRegistry::Find(RegistryRoot root, const std::string& path) const {
@@ -40,15 +44,18 @@ RegistryKey MemoryRegistry::OpenOrCreateKey(RegistryRoot root, const char* path,
   return opened;
 }
 
-bool MemoryRegistry::QueryValue(RegistryKey handle, const char* name, void* data, uint32_t* size) {
+MemoryRegistry::Key* MemoryRegistry::OpenKey(RegistryKey handle, const char* use) {
   auto open = openHandles_.find(handle);
-  if (open == openHandles_.end()) {
-    ADD_FAILURE() << "query through a handle that is not open";
-    return false;
-  }
-  const Key& key = **open->second;
-  auto value = key.values.find(Folded(name));
-  if (value == key.values.end()) return false;
+  if (open != openHandles_.end()) return *open->second;
+  ADD_FAILURE() << use << " through a handle that is not open";
+  return nullptr;
+}
+
+bool MemoryRegistry::QueryValue(RegistryKey handle, const char* name, void* data, uint32_t* size) {
+  const Key* key = OpenKey(handle, "query");
+  if (!key) return false;
+  auto value = key->values.find(Folded(name));
+  if (value == key->values.end()) return false;
   const std::vector<uint8_t>& bytes = value->second.data;
   if (bytes.size() > *size) return false;
   if (!bytes.empty()) std::memcpy(data, bytes.data(), bytes.size());
@@ -57,20 +64,14 @@ bool MemoryRegistry::QueryValue(RegistryKey handle, const char* name, void* data
 }
 
 bool MemoryRegistry::Set(RegistryKey handle, const char* name, RegistryValue value) {
-  auto open = openHandles_.find(handle);
-  if (open == openHandles_.end()) {
-    ADD_FAILURE() << "write through a handle that is not open";
-    return false;
-  }
-  if (failWrites) return false;
-  (*open->second)->values[Folded(name)] = std::move(value);
+  Key* key = OpenKey(handle, "write");
+  if (!key || failWrites) return false;
+  key->values[Folded(name)] = std::move(value);
   return true;
 }
 
 bool MemoryRegistry::SetDwordValue(RegistryKey handle, const char* name, uint32_t value) {
-  std::vector<uint8_t> bytes(4);
-  for (int i = 0; i < 4; ++i) bytes[i] = static_cast<uint8_t>(value >> (8 * i));
-  return Set(handle, name, {RegistryValueKind::Dword, bytes});
+  return Set(handle, name, {RegistryValueKind::Dword, LittleEndian(value)});
 }
 
 bool MemoryRegistry::SetStringValue(RegistryKey handle, const char* name, const char* text,
@@ -114,9 +115,7 @@ std::optional<int32_t> MemoryRegistry::Dword(RegistryRoot root, const std::strin
 
 void MemoryRegistry::PutDword(RegistryRoot root, const std::string& path, const std::string& name,
                               int32_t value) {
-  std::vector<uint8_t> bytes(4);
-  for (int i = 0; i < 4; ++i) bytes[i] = static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i));
-  PutRaw(root, path, name, RegistryValueKind::Dword, bytes);
+  PutRaw(root, path, name, RegistryValueKind::Dword, LittleEndian(static_cast<uint32_t>(value)));
 }
 
 void MemoryRegistry::PutRaw(RegistryRoot root, const std::string& path, const std::string& name,

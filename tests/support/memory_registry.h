@@ -52,6 +52,7 @@ class MemoryRegistry : public RegistryBackend {
 
   const Key* Find(RegistryRoot root, const std::string& path) const;
   Key& Create(RegistryRoot root, const std::string& path, const std::string& keyClass);
+  Key* OpenKey(RegistryKey handle, const char* use);  // null (and a failure) if not open
   bool Set(RegistryKey handle, const char* name, RegistryValue value);
 
   std::map<std::pair<RegistryRoot, std::string>, Key> keys_;  // by folded path
