@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -115,17 +117,15 @@ TEST_F(RegistryStoreTest, StringReadsStayInsideTheBufferAndAreAlwaysTerminated) 
 
 TEST_F(RegistryStoreTest, EveryOperationOpensAndClosesItsKeyOnce) {
   char buffer[8];
-  for (int operation = 0; operation < 5; ++operation) {
-    int opensBefore = registry.opens;
-    switch (operation) {
-      case 0: ReadUserDword("a", 0); break;
-      case 1: WriteUserDword("a", 1); break;
-      case 2: ReadMachineString("a", buffer, sizeof buffer, ""); break;
-      case 3: WriteMachineString("a", "x"); break;
-      case 4: ReadClassesString("a", buffer, sizeof buffer, ""); break;
-    }
-    EXPECT_EQ(registry.opens, opensBefore + 1) << operation;
-    EXPECT_EQ(registry.OpenHandles(), 0u) << operation;
+  const std::function<void()> operations[] = {
+      [] { ReadUserDword("a", 0); }, [] { WriteUserDword("a", 1); }, [] { WriteMachineString("a", "x"); },
+      [&] { ReadMachineString("a", buffer, sizeof buffer, ""); },
+      [&] { ReadClassesString("a", buffer, sizeof buffer, ""); }};
+  for (size_t i = 0; i < std::size(operations); ++i) {
+    const int opensBefore = registry.opens;
+    operations[i]();
+    EXPECT_EQ(registry.opens, opensBefore + 1) << i;
+    EXPECT_EQ(registry.OpenHandles(), 0u) << i;
   }
 }
 
