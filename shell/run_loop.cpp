@@ -61,3 +61,10 @@ void HandleSaverClose() {
   StoreModule(g_nCurrentModule);
   SaveSettings();
 }
+
+void EndSaverRun() {
+  g_bStop = true;
+  if (g_bClosed) return;
+  g_bClosed = true;
+  Scene().DestroySurface();
+}

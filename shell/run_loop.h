@@ -22,3 +22,10 @@ void HandleRenderFrame(WindowHandle window);
 // The close handling, run once whatever number of close requests arrive:
 // the surface is released and the steered view stored and saved.
 void HandleSaverClose();
+
+// The window is being destroyed.  A preview's window goes when the control
+// panel closes its own, without any close request: the surface that the close
+// handling did not release is released now, while its window still exists
+// (a GL context left on a vanished window can hang the process's exit).
+// Nothing is saved: only a close request saves.
+void EndSaverRun();

@@ -221,6 +221,9 @@ LRESULT HandleSaverMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     case WM_CLOSE:
       HandleSaverClose();
       break;
+    case WM_DESTROY:
+      EndSaverRun();
+      break;
     case WM_RENDER_FRAME:
       HandleRenderFrame(FromHwnd(window));
       break;

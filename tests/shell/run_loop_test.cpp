@@ -269,6 +269,30 @@ TEST_F(RunLoop, TwoClosesReleaseTheSurfaceAndSaveOnce) {
   EXPECT_EQ(g_moduleTable.modules[1].depth, 189.0f);
 }
 
+TEST_F(RunLoop, AWindowDestroyedWithoutACloseReleasesTheSurfaceAndSavesNothing) {
+  platform.clientWidths[Window()] = 152;  // the preview, whose parent went away
+  BeginSaverRun(Window());
+  PumpMessages(2);
+  EndSaverRun();
+  EXPECT_EQ(scene.Count("destroy"), 1);
+  EXPECT_FALSE(Stored("mod1 depth").has_value());
+  HandleRenderFrame(Window());
+  EXPECT_EQ(scene.Count("world"), 2) << "no frame after the end";
+
+  // After a close, the end releases nothing a second time.
+  HandleSaverClose();
+  EXPECT_FALSE(Stored("mod1 depth").has_value());
+  EXPECT_EQ(scene.Count("destroy"), 1);
+}
+
+TEST_F(RunLoop, TheEndAfterACloseReleasesNothingMore) {
+  BeginSaverRun(Window());
+  HandleSaverClose();
+  EndSaverRun();
+  EXPECT_EQ(scene.Count("destroy"), 1);
+  EXPECT_EQ(Stored("mod1 depth"), 19200);
+}
+
 TEST_F(RunLoop, AFrameMessageDispatchedFromInsideTheDrainDoesNothing) {
   BeginSaverRun(Window());
   platform.queue.clear();
