@@ -1,0 +1,211 @@
+// A stand-in for the pieces of Windows that talk to a screen saver, for the
+// end-to-end tests.  It reports what it sees as "key=value" lines on
+// standard output; the test scripts judge them.
+//
+//   nivarel_e2e_host describe TITLE
+//       the top-level windows titled TITLE: how many, and the first one's
+//       class, styles, rectangle and whether it is in the foreground.
+//   nivarel_e2e_host preview SAVER
+//       plays the Display control panel: makes a window, starts
+//       "SAVER /p <its handle>", finds the preview child, sends it keys, help
+//       and context-menu requests, then closes itself and reports how the
+//       saver ended.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr char kHostClass[] = "NivarelE2eHost";
+constexpr DWORD kPreviewWaitMs = 30000;
+constexpr DWORD kExitWaitMs = 30000;
+
+HWND g_host = nullptr;
+int g_helpReceived = 0;
+int g_contextMenuReceived = 0;
+bool g_helpWParamIsHost = false;
+bool g_contextMenuWParamIsHost = false;
+
+void Report(const char* key, const std::string& value) { std::printf("%s=%s\n", key, value.c_str()); }
+void Report(const char* key, long long value) { std::printf("%s=%lld\n", key, value); }
+void ReportHex(const char* key, unsigned long value) { std::printf("%s=0x%08lX\n", key, value); }
+
+std::string ClassOf(HWND window) {
+  char name[256] = "";
+  GetClassNameA(window, name, sizeof name);
+  return name;
+}
+
+std::string TitleOf(HWND window) {
+  char title[256] = "";
+  GetWindowTextA(window, title, sizeof title);
+  return title;
+}
+
+struct TitleSearch {
+  std::string title;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectByTitle(HWND window, LPARAM context) {
+  TitleSearch* search = reinterpret_cast<TitleSearch*>(context);
+  if (TitleOf(window) == search->title) search->found.push_back(window);
+  return TRUE;
+}
+
+int Describe(const char* title) {
+  TitleSearch search{title, {}};
+  EnumWindows(CollectByTitle, reinterpret_cast<LPARAM>(&search));
+  Report("count", static_cast<long long>(search.found.size()));
+  if (search.found.empty()) return 0;
+  HWND window = search.found.front();
+  RECT rect;
+  GetWindowRect(window, &rect);
+  Report("class", ClassOf(window));
+  ReportHex("style", static_cast<unsigned long>(GetWindowLongA(window, GWL_STYLE)));
+  ReportHex("exstyle", static_cast<unsigned long>(GetWindowLongA(window, GWL_EXSTYLE)));
+  Report("rect", std::to_string(rect.left) + "," + std::to_string(rect.top) + "," +
+                     std::to_string(rect.right) + "," + std::to_string(rect.bottom));
+  Report("screen", std::to_string(GetSystemMetrics(SM_CXSCREEN)) + "x" +
+                       std::to_string(GetSystemMetrics(SM_CYSCREEN)));
+  Report("foreground", GetForegroundWindow() == window ? 1 : 0);
+  return 0;
+}
+
+LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_HELP:
+      ++g_helpReceived;
+      g_helpWParamIsHost = reinterpret_cast<HWND>(wParam) == window;
+      return TRUE;
+    case WM_CONTEXTMENU:
+      ++g_contextMenuReceived;
+      g_contextMenuWParamIsHost = reinterpret_cast<HWND>(wParam) == window;
+      return 0;
+    default:
+      return DefWindowProcA(window, message, wParam, lParam);
+  }
+}
+
+// Handles the host's messages for up to `milliseconds`, or until `done` says so.
+template <typename Done>
+bool PumpUntil(DWORD milliseconds, Done done) {
+  const DWORD start = GetTickCount();
+  while (!done()) {
+    if (GetTickCount() - start >= milliseconds) return false;
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    }
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+  }
+  return true;
+}
+
+void PumpFor(DWORD milliseconds) {
+  PumpUntil(milliseconds, [] { return false; });
+}
+
+HWND FindPreview() { return FindWindowExA(g_host, nullptr, "WindowsScreenSaverClass", "Preview"); }
+
+bool StartSaver(const char* saver, PROCESS_INFORMATION* process) {
+  // The number the system passes is the handle's significant 32 bits, in decimal.
+  const unsigned long number = static_cast<unsigned long>(reinterpret_cast<uintptr_t>(g_host) & 0xFFFFFFFFu);
+  std::string command = std::string("\"") + saver + "\" /p " + std::to_string(number);
+  std::vector<char> line(command.begin(), command.end());
+  line.push_back('\0');
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  return CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, process) != FALSE;
+}
+
+void SendKeys(HWND preview) {
+  for (WPARAM key : {VK_NEXT, VK_ESCAPE, VK_RETURN, VK_F12, VK_SHIFT}) {
+    PostMessageA(preview, WM_KEYDOWN, key, 1);
+    PostMessageA(preview, WM_KEYUP, key, 0xC0000001);
+  }
+}
+
+void AskForHelp(HWND preview) {
+  HELPINFO help = {};
+  help.cbSize = sizeof help;
+  help.iContextType = HELPINFO_WINDOW;
+  help.hItemHandle = preview;
+  help.MousePos.x = 10;
+  help.MousePos.y = 20;
+  DWORD_PTR result = 0;
+  SendMessageTimeoutA(preview, WM_HELP, 0, reinterpret_cast<LPARAM>(&help), SMTO_NORMAL, 10000, &result);
+  SendMessageTimeoutA(preview, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(preview), MAKELPARAM(30, 40),
+                      SMTO_NORMAL, 10000, &result);
+}
+
+int Preview(const char* saver) {
+  WNDCLASSA hostClass = {};
+  hostClass.lpfnWndProc = HostProc;
+  hostClass.hInstance = GetModuleHandleA(nullptr);
+  hostClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+  hostClass.lpszClassName = kHostClass;
+  RegisterClassA(&hostClass);
+  g_host = CreateWindowExA(0, kHostClass, "Display Properties", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100,
+                           100, 400, 300, nullptr, nullptr, hostClass.hInstance, nullptr);
+  if (!g_host) return 2;
+  RECT client;
+  GetClientRect(g_host, &client);
+  Report("host_client", std::to_string(client.right) + "x" + std::to_string(client.bottom));
+
+  PROCESS_INFORMATION process = {};
+  if (!StartSaver(saver, &process)) {
+    Report("started", 0);
+    return 2;
+  }
+  Report("started", 1);
+  HWND preview = nullptr;
+  PumpUntil(kPreviewWaitMs, [&] { return (preview = FindPreview()) != nullptr; });
+  Report("preview_found", preview ? 1 : 0);
+  if (preview) {
+    RECT rect;
+    GetClientRect(preview, &rect);
+    Report("preview_client", std::to_string(rect.right) + "x" + std::to_string(rect.bottom));
+    Report("preview_class", ClassOf(preview));
+
+    SendKeys(preview);
+    PumpFor(1500);
+    // Read once the saver has finished creating it (a window is shown after
+    // its creation has been handled).
+    ReportHex("preview_style", static_cast<unsigned long>(GetWindowLongA(preview, GWL_STYLE)));
+    Report("preview_alive_after_keys", IsWindow(preview) ? 1 : 0);
+    Report("saver_running_after_keys", WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT ? 1 : 0);
+
+    AskForHelp(preview);
+    PumpUntil(5000, [] { return g_helpReceived > 0 && g_contextMenuReceived > 0; });
+    Report("help_received", g_helpReceived);
+    Report("help_wparam_is_host", g_helpWParamIsHost ? 1 : 0);
+    Report("contextmenu_received", g_contextMenuReceived);
+    Report("contextmenu_wparam_is_host", g_contextMenuWParamIsHost ? 1 : 0);
+  }
+
+  DestroyWindow(g_host);
+  bool ended = PumpUntil(kExitWaitMs, [&] { return WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0; });
+  DWORD code = 0;
+  if (ended) GetExitCodeProcess(process.hProcess, &code);
+  Report("saver_ended", ended ? 1 : 0);
+  Report("saver_exit", static_cast<long long>(static_cast<int>(code)));
+  if (!ended) TerminateProcess(process.hProcess, 3);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::setvbuf(stdout, nullptr, _IONBF, 0);
+  if (argc == 3 && std::string(argv[1]) == "describe") return Describe(argv[2]);
+  if (argc == 3 && std::string(argv[1]) == "preview") return Preview(argv[2]);
+  std::fprintf(stderr, "usage: nivarel_e2e_host describe TITLE | preview SAVER\n");
+  return 2;
+}
