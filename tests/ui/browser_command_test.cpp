@@ -63,17 +63,6 @@ TEST(BrowserLaunch, LongCommandAndAddressAreKeptWhole) {
   EXPECT_GT(launch.parameters.size(), kBrowserCommandBufferSize);
 }
 
-TEST(BrowserLaunch, AddressStartsAtFirstHttp) {
-  EXPECT_EQ(AddressInCommandText("-new http://a.example/http"), "http://a.example/http");
-  EXPECT_EQ(AddressInCommandText("-new https://a.example/"), "https://a.example/");
-  EXPECT_EQ(AddressInCommandText("-new ftp://a.example/"), "");
-}
-
-TEST(BrowserLaunch, LowerCasesOnlyAsciiLetters) {
-  EXPECT_EQ(LowerCased("-NEW HTTP://Nivarel.Example.COM/A_B-9"), "-new http://nivarel.example.com/a_b-9");
-  EXPECT_EQ(LowerCased("\xC4\xD6"), "\xC4\xD6");
-}
-
 // The whole plan over an in-memory registry: the address from the command
 // text, the registered command from the class root, and the settings key
 // selected again afterwards.

@@ -1,0 +1,255 @@
+#include "ui/settings_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "resources/resource_ids.h"
+#include "shell/frame_rate_probe.h"
+#include "shell/run_state.h"
+#include "tests/shell/fake_scene.h"
+#include "tests/support/fake_platform.h"
+#include "tests/support/memory_registry.h"
+#include "tests/view/view_state.h"
+#include "view/virtual_keys.h"
+
+namespace {
+
+constexpr unsigned kWmClose = 0x0010;
+constexpr unsigned kWmCommand = 0x0111;
+constexpr unsigned kWmPaint = 0x000F;
+
+// The dialog's controls, recorded instead of shown.
+class FakeSettingsHost : public SettingsDialogHost {
+ public:
+  int dialogWindow = 0;  // its address is the dialog's handle
+  int paneWindow = 0;    // and this one the preview pane's
+  std::map<int, bool> checked;
+  std::map<int, std::string> texts;
+  std::vector<intptr_t> endings;
+
+  WindowHandle Dialog() override { return &dialogWindow; }
+  WindowHandle Control(int control) override { return control == kPreviewPane ? &paneWindow : nullptr; }
+  void CentreOnDesktop() override {}
+  void EndDialog(intptr_t result) override { endings.push_back(result); }
+  void SetChecked(int control, bool on) override { checked[control] = on; }
+  void SetSpinRange(int, int, int) override {}
+  void SetText(int control, const char* text) override { texts[control] = text; }
+  void GetText(int control, char* buffer, int size) override {
+    size_t length = texts[control].copy(buffer, static_cast<size_t>(size - 1));
+    buffer[length] = '\0';
+  }
+};
+
+class SettingsDialog : public testing::Test {
+ protected:
+  SettingsDialog() {
+    ResetViewState();
+    g_bSaverWindow = true;
+    g_bClosed = false;
+    g_bInFrame = false;
+    g_bRateOk = true;
+    g_fFrameRate = 33.0f;
+    // What the dialog's own modal loop does with a message the drain dispatches.
+    platform_.onDispatch = [this](const WindowMessage& m) {
+      if (m.message == kWmCommand) HandleSettingsCommand(host_, static_cast<int>(m.wParam & 0xFFFF));
+      if (m.message == WM_RENDER_FRAME) HandleSettingsFrame(host_);
+      if (m.message == kWmClose) CloseSettingsDialog(host_);
+    };
+  }
+
+  // Opens the dialog and takes the first frame message off the queue.
+  void Open() {
+    InitSettingsDialog(host_);
+    platform_.queue.clear();
+    platform_.posted.clear();
+  }
+  void Queue(unsigned message, uintptr_t wParam, WindowHandle window = nullptr) {
+    WindowMessage queued;
+    queued.window = window ? window : host_.Dialog();
+    queued.message = message;
+    queued.wParam = wParam;
+    platform_.queue.push_back(queued);
+  }
+  std::vector<unsigned> Posted() const {
+    std::vector<unsigned> messages;
+    for (const WindowMessage& m : platform_.posted) messages.push_back(m.message);
+    return messages;
+  }
+  std::map<std::string, RegistryValue> Stored() const {
+    return registry_.Values(RegistryRoot::CurrentUser, kSettingsKeyPath);
+  }
+  int32_t Stored(const char* name) const {
+    return registry_.Dword(RegistryRoot::CurrentUser, kSettingsKeyPath, name).value_or(-1);
+  }
+  std::vector<int> DialogsShown() const {
+    std::vector<int> ids;
+    for (const RecordedDialog& d : platform_.dialogs) ids.push_back(d.templateId);
+    return ids;
+  }
+
+  FakePlatform platform_;
+  ScopedPlatform scopedPlatform_{platform_};
+  MemoryRegistry registry_;
+  ScopedRegistryBackend scopedRegistry_{registry_};
+  FakeScene scene_{platform_};
+  ScopedScene scopedScene_{scene_};
+  FakeSettingsHost host_;
+};
+
+TEST_F(SettingsDialog, OpeningShowsTheSettingsAndStartsThePreviewOnThePane) {
+  registry_.PutDword(RegistryRoot::CurrentUser, kSettingsKeyPath, "cycle time", 1234567890);
+  scene_.probedRateOk = false;
+  scene_.probedRate = 9.5f;
+
+  EXPECT_TRUE(InitSettingsDialog(host_));
+
+  EXPECT_FALSE(g_bSaverWindow);
+  EXPECT_EQ(g_registryStore.keyClass, platform_.className);
+  EXPECT_EQ(scene_.calls, (std::vector<std::string>{"create 32", "probe"}));
+  EXPECT_EQ(scene_.surfaceWindow, host_.Control(kPreviewPane));
+  EXPECT_TRUE(host_.checked[kModule1CheckBox]);
+  EXPECT_EQ(host_.texts[kCycleTimeEdit], "1234567890");
+  // A slow machine's advice comes behind the first frame, as a command.
+  ASSERT_EQ(Posted(), (std::vector<unsigned>{WM_RENDER_FRAME, kWmCommand}));
+  EXPECT_EQ(platform_.posted[1].wParam, static_cast<uintptr_t>(CommandLowFrameRate));
+  EXPECT_EQ(platform_.posted[1].lParam, -1);
+}
+
+TEST_F(SettingsDialog, FailedSurfaceClosesWithoutProbeFrameOrSave) {
+  scene_.surfaceWorks = false;
+  InitSettingsDialog(host_);
+  EXPECT_EQ(scene_.calls, std::vector<std::string>{"create 32"});
+  ASSERT_EQ(Posted(), std::vector<unsigned>{kWmClose});
+
+  platform_.onDispatch(platform_.queue.back());
+  EXPECT_EQ(host_.endings, std::vector<intptr_t>{1});
+  EXPECT_TRUE(Stored().empty());
+}
+
+TEST_F(SettingsDialog, OkKeepsTheSteeredViewCycleTimeAndSound) {
+  registry_.PutDword(RegistryRoot::CurrentUser, kSettingsKeyPath, "enable sound", 1);
+  Open();
+  Queue(kWmKeyDown, kVkNext);
+  HandleSettingsFrame(host_);
+  Queue(kWmKeyDown, kVkNext);
+  Queue(kWmCommand, kIdOk);
+  HandleSettingsFrame(host_);
+
+  EXPECT_EQ(Stored("mod1 depth"), 18600);
+  EXPECT_EQ(Stored("mod1 active"), 1);
+  EXPECT_EQ(Stored("cycle time"), 15);
+  EXPECT_EQ(Stored("enable sound"), 1);
+  EXPECT_EQ(Posted(), (std::vector<unsigned>{WM_RENDER_FRAME, kWmClose}));
+  EXPECT_EQ(platform_.framesPresented, 1);
+
+  // Frame messages still queued after the stop draw nothing.
+  HandleSettingsFrame(host_);
+  EXPECT_EQ(platform_.framesPresented, 1);
+}
+
+TEST_F(SettingsDialog, OkReadsNineCharactersOfTheCycleTimeWithoutLimits) {
+  const std::pair<const char*, int32_t> cases[] = {
+      {"1234567890", 123456789}, {"", 0}, {"abc", 0}, {"-42", -42}, {"12x4", 12}, {"-1234567890", -12345678},
+  };
+  Open();
+  for (const auto& [text, stored] : cases) {
+    host_.texts[kCycleTimeEdit] = text;
+    HandleSettingsCommand(host_, kIdOk);
+    EXPECT_EQ(Stored("cycle time"), stored) << text;
+  }
+}
+
+TEST_F(SettingsDialog, StopsInThePreviewCloseOnceAndSaveNothing) {
+  const std::pair<unsigned, uintptr_t> stops[] = {
+      {kWmClose, 0}, {kWmKeyDown, kVkEscape}, {kWmKeyDown, kVkReturn}, {kWmCommand, kIdCancel}};
+  for (const auto& [message, wParam] : stops) {
+    SCOPED_TRACE(testing::Message() << message << " " << wParam);
+    ResetViewState();
+    g_bClosed = false;
+    host_.endings.clear();
+    Open();
+    Queue(message, wParam);
+    Queue(kWmKeyDown, kVkNext);  // not taken once the stop is set
+
+    HandleSettingsFrame(host_);
+
+    EXPECT_FLOAT_EQ(g_fDepth, 192.0f);
+    ASSERT_EQ(Posted(), std::vector<unsigned>{kWmClose});
+    platform_.onDispatch(platform_.queue.back());
+    platform_.onDispatch(platform_.queue.back());  // a second close changes nothing
+    EXPECT_EQ(host_.endings, std::vector<intptr_t>{1});
+    EXPECT_TRUE(Stored().empty());
+  }
+  EXPECT_EQ(platform_.framesPresented, 0);
+  EXPECT_EQ(scene_.Count("destroy"), 4);
+}
+
+TEST_F(SettingsDialog, FrameTakesOnlyTheDialogsMessagesAndKeysNeverReachTheControls) {
+  Open();
+  int otherWindow = 0;
+  Queue(kWmKeyDown, kVkNext);
+  Queue(kWmKeyUp, kVkNext);
+  Queue(kWmPaint, 0);
+  Queue(kWmKeyDown, kVkShift, &otherWindow);
+  Queue(kWmKeyDown, kVkShift);  // no meaning in the dialog, and no stop either
+
+  HandleSettingsFrame(host_);
+
+  EXPECT_FLOAT_EQ(g_fDepth, 189.0f);
+  ASSERT_EQ(platform_.dispatched.size(), 1u);
+  EXPECT_EQ(platform_.dispatched[0].message, kWmPaint);
+  ASSERT_EQ(platform_.queue.size(), 2u);
+  EXPECT_EQ(platform_.queue[0].window, &otherWindow);
+  EXPECT_EQ(platform_.queue[1].message, WM_RENDER_FRAME);
+  EXPECT_FALSE(g_bStop);
+  EXPECT_EQ(scene_.Count("world"), 1);
+}
+
+TEST_F(SettingsDialog, StopOutsideAFrameAsksForTheCloseItself) {
+  Open();
+  HandleSettingsCommand(host_, kIdCancel);
+  EXPECT_EQ(Posted(), std::vector<unsigned>{kWmClose});
+}
+
+TEST_F(SettingsDialog, FrameMessageInsideAModalChildDialogDoesNothing) {
+  Open();
+  // The About dialog's own loop dispatches the frame message that was waiting.
+  platform_.onDialog = [this](int) { HandleSettingsFrame(host_); };
+  Queue(kWmCommand, kAboutButton);
+
+  HandleSettingsFrame(host_);
+
+  EXPECT_EQ(DialogsShown(), std::vector<int>{IDD_ABOUT});
+  EXPECT_EQ(platform_.dialogs[0].owner, host_.Dialog());
+  EXPECT_EQ(platform_.framesPresented, 1);
+  EXPECT_EQ(Posted(), std::vector<unsigned>{WM_RENDER_FRAME});
+}
+
+TEST_F(SettingsDialog, LowFrameRateAdvisesAndBelowThreeSwitchesTheWorldOff) {
+  for (float rate : {5.0f, 2.5f}) {
+    SCOPED_TRACE(rate);
+    platform_.dialogs.clear();
+    platform_.queue.clear();
+    scene_.probedRateOk = false;
+    scene_.probedRate = rate;
+    InitSettingsDialog(host_);
+    const bool switchedOff = rate < 3.0f;
+
+    HandleSettingsFrame(host_);  // meets the command in its drain
+
+    EXPECT_EQ(DialogsShown(), std::vector<int>{IDD_ADVICE});
+    EXPECT_EQ(g_moduleTable.modules[1].active, !switchedOff);
+    EXPECT_EQ(host_.checked[kModule1CheckBox], !switchedOff);
+    HandleSettingsCommand(host_, kIdOk);
+    EXPECT_EQ(Stored("mod1 active"), switchedOff ? 0 : 1);
+    g_bStop = false;
+  }
+  // The preview below three frames per second shows the blank scene.
+  EXPECT_EQ(scene_.Count("blank"), 1);
+  EXPECT_EQ(scene_.Count("world"), 1);
+}
+
+}  // namespace
