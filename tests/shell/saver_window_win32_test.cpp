@@ -230,17 +230,6 @@ TEST_F(SaverWindowRules, OnTheWindows95FamilyWithoutAPasswordACloseIsApproved) {
   EXPECT_FALSE(IsWindow(window));
 }
 
-TEST_F(SaverWindowRules, SystemCommandsThatSwitchAwayAreRefusedInFullScreen) {
-  HWND window = CreateFullScreen();
-  ASSERT_NE(window, nullptr);
-  for (WPARAM command : {SC_NEXTWINDOW, SC_PREVWINDOW, SC_SCREENSAVE, SC_CLOSE}) {
-    SendMessageA(window, WM_SYSCOMMAND, command, 0);
-  }
-  // Only the close went through to the system, which closed the window.
-  EXPECT_FALSE(IsWindow(window));
-  EXPECT_TRUE(g_bClosed);
-}
-
 TEST_F(SaverWindowRules, ThePreviewPassesHelpToTheControlPanelWithItsHandle) {
   HWND preview = CreatePreview();
   ASSERT_NE(preview, nullptr);

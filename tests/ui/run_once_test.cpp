@@ -32,16 +32,6 @@ TEST(FirstFreeRunOnceName, TakesTheFirstNameOfTheSequenceThatIsFree) {
   }
 }
 
-TEST(FirstFreeRunOnceName, CountsOnInDecimal) {
-  std::vector<std::string> asked;
-  std::string name = FirstFreeRunOnceName([&](const char* candidate) {
-    asked.push_back(candidate);
-    return asked.size() <= 11;
-  });
-  EXPECT_EQ(name, "kill_saver11");
-  EXPECT_EQ(asked[10], "kill_saver10");
-}
-
 TEST(FrameRateText, ShowsTheRateWithOneDecimal) {
   struct Case {
     float rate;
@@ -117,14 +107,6 @@ TEST_F(SaverRemoval, NeverOverwritesAnEntryButReusesAnEmptyOne) {
   ScheduleSaverRemoval(&dialog);
   EXPECT_EQ(RunOnce("kill_saver"), "D:\\Saver\\\\uninstal.exe");
   EXPECT_EQ(RunOnce("kill_saver3"), "<missing>");
-}
-
-TEST_F(SaverRemoval, PressedTwiceItRegistersTwoEntries) {
-  PutInstallDir("C:\\N");
-  ScheduleSaverRemoval(&dialog);
-  ScheduleSaverRemoval(&dialog);
-  EXPECT_EQ(RunOnce("kill_saver"), "C:\\N\\uninstal.exe");
-  EXPECT_EQ(RunOnce("kill_saver1"), "C:\\N\\uninstal.exe");
 }
 
 TEST_F(SaverRemoval, AMissingInstallFolderGivesTheBareUninstallerName) {
