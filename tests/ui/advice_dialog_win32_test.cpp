@@ -11,6 +11,7 @@
 #include "tests/support/fake_platform.h"
 #include "tests/support/memory_registry.h"
 #include "tests/support/test_paths.h"
+#include "tests/support/win32_dialog_presser.h"
 #include "tests/view/win32_services.h"
 #include "ui/advice_dialog.h"
 #include "ui/run_once.h"
@@ -19,18 +20,6 @@
 namespace {
 
 constexpr char kTitle[] = "Oops, looks like there is a problem...";
-
-std::string TextOf(HWND window) {
-  char text[512] = "";
-  GetWindowTextA(window, text, sizeof text);
-  return text;
-}
-
-std::string ClassOf(HWND window) {
-  char name[64] = "";
-  GetClassNameA(window, name, sizeof name);
-  return name;
-}
 
 struct Box {
   LONG left, top, right, bottom;
@@ -187,30 +176,16 @@ TEST_F(AdviceDialog, RemoveSchedulesTheUninstallerBelowTheSaverAndStaysOpen) {
   DestroyWindow(saver);
 }
 
-// Presses `button` in every dialog as soon as it has been initialised, so that
-// a modal run ends by itself.
-HHOOK g_pressHook = nullptr;
-int g_buttonToPress = IDOK;
-
-LRESULT CALLBACK PressOnInit(int code, WPARAM wParam, LPARAM lParam) {
-  const CWPRETSTRUCT* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
-  if (code == HC_ACTION && call->message == WM_INITDIALOG) {
-    PostMessageA(call->hwnd, WM_COMMAND, MAKEWPARAM(g_buttonToPress, BN_CLICKED), 0);
-  }
-  return CallNextHookEx(g_pressHook, code, wParam, lParam);
-}
-
 TEST_F(AdviceDialog, OkAndEscBothEndItWithResultOne) {
   ScopedPlatform scoped(Win32Services());
   HINSTANCE previousInstance = g_hInstance;
   g_hInstance = module_;
-  g_pressHook = SetWindowsHookExA(WH_CALLWNDPROCRET, PressOnInit, nullptr, GetCurrentThreadId());
-  ASSERT_NE(g_pressHook, nullptr);
+  DialogPresser presser(IDOK);
+  ASSERT_TRUE(presser.installed());
   for (int button : {IDOK, IDCANCEL}) {
-    g_buttonToPress = button;
+    presser.SetButton(button);
     EXPECT_EQ(Platform().RunDialog(IDD_ADVICE, nullptr), 1) << button;
   }
-  UnhookWindowsHookEx(g_pressHook);
   g_hInstance = previousInstance;
 }
 

@@ -16,17 +16,12 @@
 #include "tests/support/fake_platform.h"
 #include "tests/support/memory_registry.h"
 #include "tests/support/test_paths.h"
+#include "tests/support/win32_dialog_presser.h"
 #include "tests/view/view_state.h"
 #include "tests/view/win32_services.h"
 #include "ui/settings_dialog.h"
 
 namespace {
-
-std::string TextOf(HWND window) {
-  char text[512] = "";
-  GetWindowTextA(window, text, sizeof text);
-  return text;
-}
 
 // The program's own GL surface and scene, without leaving them installed.
 SceneServices& Win32Scene() {
@@ -74,10 +69,9 @@ struct PreviewWatch {
   int framesAfterAbout = 0;
   size_t litPixels = 0;
   size_t pixels = 0;
-  int aboutsClosed = 0;
 };
 PreviewWatch g_watch;
-HHOOK g_aboutCloser = nullptr;
+const DialogPresser* g_aboutCloser = nullptr;  // closes About with OK once it is up
 
 // Wine keeps a child window's GL off the screen; after the swap the back
 // buffer still holds the frame just drawn, so that is what is read.
@@ -105,7 +99,7 @@ INT_PTR CALLBACK WatchingProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
   if (message != WM_RENDER_FRAME || nested || g_bStop) return result;
   ++g_watch.frames;
   if (g_watch.frames == 3) PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(kAboutButton, BN_CLICKED), 0);
-  if (g_watch.aboutsClosed > 0) ++g_watch.framesAfterAbout;
+  if (g_aboutCloser->presses() > 0) ++g_watch.framesAfterAbout;
   if (g_watch.framesAfterAbout == 5) {
     ReadPane(dialog);
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
@@ -113,26 +107,17 @@ INT_PTR CALLBACK WatchingProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
   return result;
 }
 
-// Closes the About dialog with its OK button once it is up.
-LRESULT CALLBACK CloseAboutOnInit(int code, WPARAM wParam, LPARAM lParam) {
-  const CWPRETSTRUCT* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
-  if (code == HC_ACTION && call->message == WM_INITDIALOG && TextOf(call->hwnd) == "Nivarel Screen Saver") {
-    PostMessageA(call->hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    ++g_watch.aboutsClosed;
-  }
-  return CallNextHookEx(g_aboutCloser, code, wParam, lParam);
-}
-
 TEST_F(SettingsDialogWin32, PreviewDrawsTheWorldAndGoesOnAfterAbout) {
   g_watch = PreviewWatch();
-  g_aboutCloser = SetWindowsHookExA(WH_CALLWNDPROCRET, CloseAboutOnInit, nullptr, GetCurrentThreadId());
-  ASSERT_NE(g_aboutCloser, nullptr);
+  DialogPresser aboutCloser(IDOK, "Nivarel Screen Saver");
+  ASSERT_TRUE(aboutCloser.installed());
+  g_aboutCloser = &aboutCloser;
 
   INT_PTR result = DialogBoxParamA(module_, MAKEINTRESOURCEA(IDD_SETTINGS), nullptr, WatchingProc, 0);
-  UnhookWindowsHookEx(g_aboutCloser);
+  g_aboutCloser = nullptr;
 
   EXPECT_EQ(result, 1);
-  EXPECT_EQ(g_watch.aboutsClosed, 1);
+  EXPECT_EQ(aboutCloser.presses(), 1);
   EXPECT_EQ(g_watch.framesAfterAbout, 5);
   ASSERT_GT(g_watch.pixels, 0u);
   // The lit world fills much of the pane; a blank frame is black.

@@ -8,6 +8,7 @@
 #include "resources/resource_ids.h"
 #include "tests/support/fake_platform.h"
 #include "tests/support/test_paths.h"
+#include "tests/support/win32_dialog_presser.h"
 #include "tests/view/view_state.h"
 #include "tests/view/win32_services.h"
 
@@ -24,12 +25,6 @@ const char kKeyList[] =
     "F1 - This Control Menu\nEsc - Quit\n\nPage Up - Zoom Out\nPage Down - Zoom In\n"
     "Arrow Keys - Up Down Right Left\nF2,F3 - Rotate Fwd/Bkwd\nF4,F5 - Rotate Vertical\n"
     "F6,F7 - Rotate Left/Right\nF8,F9 - Speed Up/Down\nHome - Restore Default Position";
-
-std::string TextOf(HWND window) {
-  char text[512] = "";
-  GetWindowTextA(window, text, sizeof text);
-  return text;
-}
 
 int CursorCount() {
   ShowCursor(TRUE);
@@ -110,31 +105,16 @@ TEST_F(ControlMenuTest, OnlyOverTheSaverIsTheCursorShownAndKeptInsideUntilClosed
   }
 }
 
-// Posts OK to every dialog as soon as it has been initialised, so that a
-// modal run ends by itself, and records the dialog's caption.
-HHOOK g_closerHook = nullptr;
-std::string g_closedCaption;
-
-LRESULT CALLBACK CloseOnInit(int code, WPARAM wParam, LPARAM lParam) {
-  const CWPRETSTRUCT* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
-  if (code == HC_ACTION && call->message == WM_INITDIALOG) {
-    g_closedCaption = TextOf(call->hwnd);
-    PostMessageA(call->hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-  }
-  return CallNextHookEx(g_closerHook, code, wParam, lParam);
-}
-
 TEST_F(ControlMenuTest, RunsModallyThroughThePlatform) {
   ScopedPlatform scoped(Win32Services());
   HINSTANCE previousInstance = g_hInstance;
   g_hInstance = module_;
-  g_closerHook = SetWindowsHookExA(WH_CALLWNDPROCRET, CloseOnInit, nullptr, GetCurrentThreadId());
-  ASSERT_NE(g_closerHook, nullptr);
+  DialogPresser presser(IDOK);
+  ASSERT_TRUE(presser.installed());
 
   EXPECT_EQ(Platform().RunDialog(IDD_CONTROL_MENU, nullptr), 1);
-  EXPECT_EQ(g_closedCaption, "Control Menu");
+  EXPECT_EQ(presser.lastCaption(), "Control Menu");
 
-  UnhookWindowsHookEx(g_closerHook);
   g_hInstance = previousInstance;
 }
 
