@@ -71,7 +71,7 @@ void JpegDecoderState::transformRow() {
   TransformRowAan(coefficientRow, mcusPerRow, layoutBlocksPerMcu, quantForBlock, sampleRow);
 }
 
-JpegDecoder::JpegDecoder(JpegSource* source, bool useMmx)
+JpegDecoder::JpegDecoder(JpegSource* source, bool useMmx, JpegEngine engine)
     : state_(new (std::nothrow) JpegDecoderState()) {
   if (source != nullptr) source->beginUse();
   if (!state_) {
@@ -81,6 +81,7 @@ JpegDecoder::JpegDecoder(JpegSource* source, bool useMmx)
   JpegDecoderState& d = *state_;
   d.source = source;
   d.useMmx = useMmx;
+  d.fast = engine == JpegEngine::Fast;
   d.input.attach(source, &d.failure);
   if (!ParseHeaders(d) || !d.ok()) d.releaseMemory();
 }

@@ -66,11 +66,16 @@ enum JpegStatus : int {
 
 struct JpegDecoderState;
 
+// Which implementation computes the pixels: the fast one (vector kernels, bulk
+// bit reading) or the plain reference that it must match bit for bit.  Both
+// give the same lines, statuses and source reads; only their speed differs.
+enum class JpegEngine { Fast, Reference };
+
 class JpegDecoder {
  public:
   // Parses the stream up to and including the frame header.  Never fails
   // visibly: a refused stream leaves the decoder failed, and status() tells.
-  JpegDecoder(JpegSource* source, bool useMmx);
+  JpegDecoder(JpegSource* source, bool useMmx, JpegEngine engine = JpegEngine::Fast);
   ~JpegDecoder();
   JpegDecoder(const JpegDecoder&) = delete;
   JpegDecoder& operator=(const JpegDecoder&) = delete;

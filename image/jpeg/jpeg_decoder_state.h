@@ -198,6 +198,7 @@ struct JpegDecoderState {
   JpegSource* source = nullptr;
   bool started = false;
   bool useMmx = false;
+  bool fast = true;  // JpegEngine::Fast
   bool mmxBaseline = false;
   bool progressive = false;
   BlockPool pool;
