@@ -8,6 +8,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "image/jpeg/jpeg_color.h"
 #include "image/jpeg/jpeg_decoder.h"
@@ -31,6 +32,15 @@ inline int16_t Wrap16(uint32_t value) {
 // behaviour of shifting a negative number.
 inline uint32_t ShiftLeft(int32_t value, int shift) {
   return static_cast<uint32_t>(value) << shift;
+}
+
+// A word loaded from memory, as the big-endian number its bytes spell.
+inline uint64_t ToBigEndian(uint64_t loaded) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+  return loaded;
+#else
+  return __builtin_bswap64(loaded);
+#endif
 }
 
 // Keeps the first failure's status.
@@ -73,10 +83,22 @@ class BlockPool {
 // a branch node (< 0).  Branch node n owns tree[-n-1] (next bit 1) and tree[-n]
 // (next bit 0); each entry is a symbol or the next branch node.  Entries that
 // no code reaches are 0 and decode as symbol 0.
+//
+// For the fast engine the same decoding is also tabled over the next
+// kFastBits bits (BuildHuffmanFastLookup): `fast` holds (length << 8) | symbol
+// for every prefix whose symbol is settled within those bits (kSlowEntry
+// otherwise), and `fastValue` goes one step further for the common case of a
+// code followed by its whole value: (value << 16) | (run << 8) | total length,
+// or 0.  Both give exactly the symbols and lengths of the procedure above.
 struct HuffmanDecodeTable {
+  static constexpr int kFastBits = 10;
+  static constexpr uint16_t kSlowEntry = 0xFFFF;
+
   int32_t lookup[256];
   uint8_t codeLength[256];
   int32_t tree[512];
+  uint16_t fast[1 << kFastBits];
+  int32_t fastValue[1 << kFastBits];
 };
 
 // Builds `table` from a count list (counts[1..16] codes of each length) and a
@@ -85,6 +107,15 @@ struct HuffmanDecodeTable {
 // decoded.
 bool BuildHuffmanDecodeTable(const uint8_t counts[17], const uint8_t values[256],
                              HuffmanDecodeTable& table);
+
+// Fills table.fast and table.fastValue from the rest of a built table.  A DC
+// table's values are differences (any symbol up to 15, run 0); an AC table's
+// are coefficients (symbols with a non-zero size).
+void BuildHuffmanFastLookup(HuffmanDecodeTable& table, bool dcTable);
+
+// The symbol that the next 16 bits of the stream start with, and in `length`
+// how many of them it takes: the one decoding procedure behind every reader.
+int ResolveSymbol(const HuffmanDecodeTable& table, uint32_t next16, int& length);
 
 // The input side: buffer, byte readers and the bit readers.
 class JpegInput {
@@ -132,8 +163,18 @@ class JpegInput {
   uint32_t peekWide16() const { return static_cast<uint32_t>(wideBuffer_ >> 48); }
 
  private:
+  // The fast engine's readers keep the bit state in locals while they run and
+  // fetch through the inline fetches below (jpeg_fast_readers.h).
+  friend class FastNarrowReader;
+  friend class FastWideReader;
+
   uint32_t readBits(int count, bool entropy);
   uint64_t fetchSixEntropyBytes();
+  // What the 32-bit entropy reader fetches: two entropy bytes, big-endian.
+  uint32_t fetchTwoEntropyBytes();
+  // fetchSixEntropyBytes with its common case (no 0xFF among plenty of bytes)
+  // tested a word at a time.
+  uint64_t fetchSixEntropyBytesInline();
 
   JpegSource* source_ = nullptr;
   JpegFailure* failure_ = nullptr;
@@ -148,6 +189,40 @@ class JpegInput {
   uint64_t wideBuffer_ = 0;
   int wideBitsLeft_ = 0;
 };
+
+inline uint32_t JpegInput::fetchTwoEntropyBytes() {
+  if (bytesInBuffer_ >= 2) {
+    const uint32_t first = buffer_[readPosition_];
+    const uint32_t second = buffer_[readPosition_ + 1];
+    if (first != 0xFF && second != 0xFF) {
+      readPosition_ += 2;
+      bytesInBuffer_ -= 2;
+      return (first << 8) | second;
+    }
+  }
+  const uint32_t first = static_cast<uint32_t>(nextEntropyByte());
+  const uint32_t second = static_cast<uint32_t>(nextEntropyByte());
+  return (first << 8) | second;
+}
+
+inline uint64_t JpegInput::fetchSixEntropyBytesInline() {
+  if (bytesInBuffer_ >= 12) {
+    // Eight bytes are loaded (at least twelve are there) and the first six kept.
+    uint64_t loaded = 0;
+    std::memcpy(&loaded, buffer_ + readPosition_, sizeof loaded);
+    const uint64_t word = ToBigEndian(loaded) >> 16;
+    // A byte of the six is 0xFF exactly when that byte of ~word is zero.
+    const uint64_t inverted = ~word & 0xFFFFFFFFFFFFull;
+    const uint64_t zeroByte =
+        (inverted - 0x010101010101ull) & ~inverted & 0x808080808080ull;
+    if (zeroByte == 0) {
+      readPosition_ += 6;
+      bytesInBuffer_ -= 6;
+      return word;
+    }
+  }
+  return fetchSixEntropyBytes();
+}
 
 struct FrameComponent {
   int id = 0;              // Ci

@@ -173,6 +173,7 @@ bool JpegDecoderState::buildHuffmanTables() {
     if (!BuildHuffmanDecodeTable(huffmanCounts[slot], huffmanValues[slot], *huffmanTables[slot])) {
       return fail(HuffSegmentBad);
     }
+    if (fast) BuildHuffmanFastLookup(*huffmanTables[slot], slot < 4);
   }
   return true;
 }

@@ -75,6 +75,68 @@ bool BuildHuffmanDecodeTable(const uint8_t counts[17], const uint8_t values[256]
   return true;
 }
 
+int ResolveSymbol(const HuffmanDecodeTable& table, uint32_t next16, int& length) {
+  int entry = table.lookup[next16 >> 8];
+  if (entry >= 0) {
+    length = table.codeLength[entry];
+    return entry;
+  }
+  // A tree built from codes of at most 16 bits ends within 8 more bits.
+  int extraBits = 0;
+  while (entry < 0 && extraBits < 8) {
+    int bit = static_cast<int>((next16 >> (7 - extraBits)) & 1);
+    ++extraBits;
+    entry = table.tree[-entry - bit];
+  }
+  length = 8 + extraBits;
+  return entry < 0 ? 0 : entry;
+}
+
+namespace {
+
+constexpr int kFastBits = HuffmanDecodeTable::kFastBits;
+
+// The symbol and length for the stream prefix `prefix` (kFastBits bits), or
+// false when the symbol depends on bits beyond the prefix.
+bool ResolvePrefix(const HuffmanDecodeTable& table, uint32_t prefix, int& symbol, int& length) {
+  const uint32_t next16 = prefix << (16 - kFastBits);
+  symbol = ResolveSymbol(table, next16, length);
+  // A lookup hit is settled by its first 8 bits whatever its length; a tree
+  // walk is settled when it ended inside the prefix.
+  return table.lookup[next16 >> 8] >= 0 || length <= kFastBits;
+}
+
+int32_t PackValue(int32_t value, int run, int totalLength) {
+  return static_cast<int32_t>(static_cast<uint32_t>(value) << 16) | (run << 8) | totalLength;
+}
+
+}  // namespace
+
+void BuildHuffmanFastLookup(HuffmanDecodeTable& table, bool dcTable) {
+  for (uint32_t prefix = 0; prefix < (1u << kFastBits); ++prefix) {
+    int symbol = 0;
+    int length = 0;
+    table.fastValue[prefix] = 0;
+    if (!ResolvePrefix(table, prefix, symbol, length)) {
+      table.fast[prefix] = HuffmanDecodeTable::kSlowEntry;
+      continue;
+    }
+    table.fast[prefix] = static_cast<uint16_t>((length << 8) | symbol);
+    const int run = symbol >> 4;
+    const int size = symbol & 15;
+    const bool wanted = dcTable ? run == 0 : size != 0;
+    // The value must lie inside the prefix too; a zero length (a symbol no
+    // code reaches) is left to the ordinary path.
+    if (!wanted || length == 0 || length + size > kFastBits) continue;
+    int32_t value = 0;
+    if (size != 0) {
+      const uint32_t bits = (prefix >> (kFastBits - length - size)) & ((1u << size) - 1);
+      value = ExtendSign(bits, size);
+    }
+    table.fastValue[prefix] = PackValue(value, run, length + size);
+  }
+}
+
 int DecodeSymbol(JpegInput& input, const HuffmanDecodeTable& table) {
   int entry = table.lookup[input.peekEntropyByte()];
   if (entry >= 0) {
@@ -91,18 +153,8 @@ int DecodeSymbol(JpegInput& input, const HuffmanDecodeTable& table) {
 }
 
 int DecodeSymbolWide(JpegInput& input, const HuffmanDecodeTable& table) {
-  uint32_t next16 = input.peekWide16();
-  int entry = table.lookup[next16 >> 8];
-  if (entry >= 0) {
-    input.readWideBits(table.codeLength[entry]);
-    return entry;
-  }
-  int extraBits = 0;
-  while (entry < 0 && extraBits < 8) {
-    int bit = static_cast<int>((next16 >> (7 - extraBits)) & 1);
-    ++extraBits;
-    entry = table.tree[-entry - bit];
-  }
-  input.readWideBits(8 + extraBits);
-  return entry < 0 ? 0 : entry;
+  int length = 0;
+  int symbol = ResolveSymbol(table, input.peekWide16(), length);
+  input.readWideBits(length);
+  return symbol;
 }

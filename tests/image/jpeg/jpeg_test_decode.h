@@ -20,15 +20,26 @@ struct DecodeResult {
   std::vector<std::vector<uint8_t>> lines;
   int beginUseCalls = 0;
   int endUseCalls = 0;
+  int readCalls = 0;
+
+  // Everything the caller and the source can see.
+  bool operator==(const DecodeResult& o) const {
+    return constructStatus == o.constructStatus && startResult == o.startResult &&
+           lastLineResult == o.lastLineResult && status == o.status && width == o.width &&
+           height == o.height && bytesPerPixel == o.bytesPerPixel && lines == o.lines &&
+           beginUseCalls == o.beginUseCalls && endUseCalls == o.endUseCalls &&
+           readCalls == o.readCalls;
+  }
 };
 
 inline DecodeResult Decode(const std::vector<uint8_t>& bytes, bool useMmx = false,
-                           int chunkSize = 4096, int failingRead = 0) {
+                           int chunkSize = 4096, int failingRead = 0,
+                           JpegEngine engine = JpegEngine::Fast) {
   DecodeResult result;
   MemoryJpegSource source(bytes, chunkSize);
   source.failingRead = failingRead;
   {
-    JpegDecoder decoder(&source, useMmx);
+    JpegDecoder decoder(&source, useMmx, engine);
     result.constructStatus = decoder.status();
     result.width = decoder.imageWidth();
     result.height = decoder.imageHeight();
@@ -48,6 +59,7 @@ inline DecodeResult Decode(const std::vector<uint8_t>& bytes, bool useMmx = fals
   }
   result.beginUseCalls = source.beginUseCalls;
   result.endUseCalls = source.endUseCalls;
+  result.readCalls = source.readCalls;
   return result;
 }
 
