@@ -292,9 +292,11 @@ struct JpegDecoderState {
 
   // Tables.
   uint16_t* quantTables[4] = {};
+  uint16_t naturalQuant[4][64] = {};  // progressive, fast engine: the tables in natural order
   uint8_t* huffmanCounts[8] = {};
   uint8_t* huffmanValues[8] = {};
   HuffmanDecodeTable* huffmanTables[8] = {};
+  bool fastLookupStale[8] = {};  // the slot's definition changed since its fast lookup was built
 
   // Restart and prediction.
   int restartInterval = 0;
@@ -391,12 +393,6 @@ struct JpegDecoderState {
   bool allocateCoefficientBuffers();
   bool checkProgressiveScan();
   bool decodeProgressiveScan();
-  bool decodeProgressiveBlock(int component, int column, int row);
-  bool decodeDcFirst(int component, int16_t* dc);
-  void decodeDcRefine(int16_t* dc);
-  bool decodeAcFirst(int component, int16_t* block);
-  bool decodeAcRefine(int component, int16_t* block);
-  void refineNonZero(int16_t& coefficient, int32_t plus, int32_t minus);
   bool loadProgressiveRow();
 
   // Output rows (jpeg_decoder.cpp).

@@ -173,7 +173,10 @@ bool JpegDecoderState::buildHuffmanTables() {
     if (!BuildHuffmanDecodeTable(huffmanCounts[slot], huffmanValues[slot], *huffmanTables[slot])) {
       return fail(HuffSegmentBad);
     }
-    if (fast) BuildHuffmanFastLookup(*huffmanTables[slot], slot < 4);
+    if (fast && fastLookupStale[slot]) {
+      BuildHuffmanFastLookup(*huffmanTables[slot], slot < 4);
+      fastLookupStale[slot] = false;
+    }
   }
   return true;
 }

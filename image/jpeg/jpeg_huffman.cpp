@@ -58,7 +58,11 @@ class TreeBuilder {
 
 bool BuildHuffmanDecodeTable(const uint8_t counts[17], const uint8_t values[256],
                              HuffmanDecodeTable& table) {
-  std::memset(&table, 0, sizeof table);
+  // The fast lookup is derived from the rest and rebuilt only when the
+  // table's definition changes, so it is left alone here.
+  std::memset(table.lookup, 0, sizeof table.lookup);
+  std::memset(table.codeLength, 0, sizeof table.codeLength);
+  std::memset(table.tree, 0, sizeof table.tree);
   TreeBuilder builder(table);
   uint32_t code = 0;
   int symbolIndex = 0;

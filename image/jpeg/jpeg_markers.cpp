@@ -161,6 +161,7 @@ bool JpegDecoderState::readHuffmanDefinition(int& remaining) {
   }
   std::memcpy(huffmanCounts[slot], counts, sizeof counts);
   std::memcpy(huffmanValues[slot], values, sizeof values);
+  fastLookupStale[slot] = true;
   remaining -= 17 + total;
   return ok();
 }
