@@ -14,50 +14,58 @@
 
 #include "image/jpeg/jpeg_decoder_state.h"
 
+// The readers' state only stays in registers when nothing that uses a reader
+// is left as a call: such a call takes the reader's address.
+#if defined(__GNUC__)
+#define NIVAREL_JPEG_INLINE inline __attribute__((always_inline))
+#else
+#define NIVAREL_JPEG_INLINE inline
+#endif
+
 // Taking more than 16 bits at once could need two refills.
 inline constexpr int kMaxTake = 16;
 
+// JpegInput keeps the 32-bit reader's state rotated (the next 16 bits in the
+// low half, the unread fetched bits at the top of the high half).  Here the
+// same bits lie in stream order from the top of a 64-bit word, so a take is
+// one shift, as in the 64-bit reader; the 16 bits a refill brings go right
+// behind the valid ones.  The bits below the unread ones in the rotated form
+// are never read by anyone, so the two forms convert without loss.
 class FastNarrowReader {
  public:
   explicit FastNarrowReader(JpegInput& input) : input_(input) { load(); }
   void load() {
-    buffer_ = input_.bitBuffer_;
+    const uint64_t rotated = input_.bitBuffer_;
     left_ = input_.bitsLeft_;
+    const uint64_t inOrder = ((rotated & 0xFFFFu) << 48) | ((rotated & 0xFFFF0000u) << 16);
+    buffer_ = inOrder & (~0ull << (48 - left_));  // the 16 + left valid bits
   }
   void save() const {
-    input_.bitBuffer_ = buffer_;
+    input_.bitBuffer_ = static_cast<uint32_t>(buffer_ >> 48) |
+                        (static_cast<uint32_t>(buffer_ >> 16) & 0xFFFF0000u);
     input_.bitsLeft_ = left_;
   }
 
-  // The low 16 bits of the buffer are always the next 16 bits of the stream.
-  uint32_t peek16() const { return buffer_ & 0xFFFFu; }
+  // At least 16 valid bits are always at the top.
+  uint32_t peek16() const { return static_cast<uint32_t>(buffer_ >> 48); }
 
-  void take(int count) {
-    const int oldLeft = left_;
+  NIVAREL_JPEG_INLINE void take(int count) {
     left_ -= count;
-    if (left_ > 0) {
-      buffer_ = Rotate(buffer_, count);
-      return;
-    }
-    buffer_ = Rotate(buffer_, oldLeft);
-    buffer_ = (buffer_ & 0xFFFFu) | (input_.fetchTwoEntropyBytes() << 16);
-    buffer_ = Rotate(buffer_, count - oldLeft);
+    buffer_ <<= count;
+    if (left_ > 0) return;
+    buffer_ |= static_cast<uint64_t>(input_.fetchTwoEntropyBytes()) << (32 - left_);
     left_ += 16;
   }
 
-  uint32_t bits(int count) {
-    const uint32_t value = peek16() >> (16 - count);
+  NIVAREL_JPEG_INLINE uint32_t bits(int count) {
+    const uint32_t value = count == 0 ? 0 : static_cast<uint32_t>(buffer_ >> (64 - count));
     take(count);
     return value;
   }
 
  private:
-  static uint32_t Rotate(uint32_t value, int count) {
-    return (value << count) | (value >> ((32 - count) & 31));
-  }
-
   JpegInput& input_;
-  uint32_t buffer_ = 0;
+  uint64_t buffer_ = 0;
   int left_ = 0;
 };
 
@@ -76,7 +84,7 @@ class FastWideReader {
   // At least 16 valid bits are always at the top.
   uint32_t peek16() const { return static_cast<uint32_t>(buffer_ >> 48); }
 
-  void take(int count) {
+  NIVAREL_JPEG_INLINE void take(int count) {
     left_ -= count;
     if (left_ > 0) {
       buffer_ <<= count;
@@ -88,7 +96,7 @@ class FastWideReader {
     left_ += 48;
   }
 
-  uint32_t bits(int count) {
+  NIVAREL_JPEG_INLINE uint32_t bits(int count) {
     const uint32_t value = count == 0 ? 0 : static_cast<uint32_t>(buffer_ >> (64 - count));
     take(count);
     return value;
@@ -103,7 +111,7 @@ class FastWideReader {
 // A symbol through the fast table, falling back to the full procedure for
 // codes longer than the table's prefix.
 template <class Reader>
-inline int FastSymbol(Reader& reader, const HuffmanDecodeTable& table) {
+NIVAREL_JPEG_INLINE int FastSymbol(Reader& reader, const HuffmanDecodeTable& table) {
   const uint32_t next16 = reader.peek16();
   const uint16_t entry = table.fast[next16 >> (16 - HuffmanDecodeTable::kFastBits)];
   if (entry != HuffmanDecodeTable::kSlowEntry) {
@@ -118,7 +126,7 @@ inline int FastSymbol(Reader& reader, const HuffmanDecodeTable& table) {
 
 // The fastValue entry for the next bits (0 when there is none).
 template <class Reader>
-inline int32_t PeekFastValue(const Reader& reader, const HuffmanDecodeTable& table) {
+NIVAREL_JPEG_INLINE int32_t PeekFastValue(const Reader& reader, const HuffmanDecodeTable& table) {
   return table.fastValue[reader.peek16() >> (16 - HuffmanDecodeTable::kFastBits)];
 }
 

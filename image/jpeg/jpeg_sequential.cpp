@@ -7,6 +7,10 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "image/jpeg/jpeg_decoder_state.h"
 #include "image/jpeg/jpeg_fast_readers.h"
 
@@ -122,6 +126,26 @@ bool DecodeRow(JpegDecoderState& d, Reader& reader) {
 // whole (one pass of wide stores) instead of run by run.  The coefficients
 // that come out are the same: every position the data does not write is 0.
 
+// Eight wide stores, written out: the compiler turns a clearing loop or a
+// memset of 128 bytes into a string instruction that costs more to start
+// than the clearing itself.
+void ClearBlock(int16_t* coefficients) {
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  __m128i* block = reinterpret_cast<__m128i*>(coefficients);
+  _mm_storeu_si128(block + 0, zero);
+  _mm_storeu_si128(block + 1, zero);
+  _mm_storeu_si128(block + 2, zero);
+  _mm_storeu_si128(block + 3, zero);
+  _mm_storeu_si128(block + 4, zero);
+  _mm_storeu_si128(block + 5, zero);
+  _mm_storeu_si128(block + 6, zero);
+  _mm_storeu_si128(block + 7, zero);
+#else
+  std::memset(coefficients, 0, 64 * sizeof(int16_t));
+#endif
+}
+
 // value x quant in 16 bits when this path dequantises, else value in 16 bits.
 template <bool kDequantise>
 int16_t Scaled(int32_t value, const uint16_t* quant, int k) {
@@ -130,7 +154,7 @@ int16_t Scaled(int32_t value, const uint16_t* quant, int k) {
 }
 
 template <class Reader>
-bool FastDcDifference(Reader& reader, const HuffmanDecodeTable& table, int32_t& difference,
+NIVAREL_JPEG_INLINE bool FastDcDifference(Reader& reader, const HuffmanDecodeTable& table, int32_t& difference,
                       JpegFailure& failure) {
   const int32_t entry = PeekFastValue(reader, table);
   if (entry != 0) {
@@ -152,7 +176,7 @@ int Failed(JpegFailure& failure) {
 // Decodes positions 1..63 into a block that is all 0 there; returns the
 // position of the end-of-block symbol (64 without one), or -1 after a failure.
 template <bool kDequantise, class Reader>
-int FastAcCoefficients(Reader& reader, const HuffmanDecodeTable& table, int16_t* coefficients,
+NIVAREL_JPEG_INLINE int FastAcCoefficients(Reader& reader, const HuffmanDecodeTable& table, int16_t* coefficients,
                        const uint16_t* quant, JpegFailure& failure) {
   int k = 1;
   for (; k <= 63; ++k) {
@@ -181,8 +205,16 @@ int FastAcCoefficients(Reader& reader, const HuffmanDecodeTable& table, int16_t*
   return k;
 }
 
+// Hands the reader's state back to the input and returns `result`.
+template <class Reader>
+NIVAREL_JPEG_INLINE bool Saved(const Reader& reader, bool result) {
+  reader.save();
+  return result;
+}
+
 template <bool kDequantise, class Reader>
-bool FastDecodeRow(JpegDecoderState& d, Reader& reader) {
+bool FastDecodeRow(JpegDecoderState& d) {
+  Reader reader(d.input);
   int blockIndex = 0;
   for (int mcu = 0; mcu < d.scanMcusPerRow; ++mcu) {
     if (d.restartInterval != 0 && d.mcusLeftInInterval == 0) {
@@ -195,30 +227,22 @@ bool FastDecodeRow(JpegDecoderState& d, Reader& reader) {
       const uint16_t* quant = d.quantTables[d.components[mcuBlock.component].quantSlot];
       int16_t* coefficients = d.coefficientRow + 64 * blockIndex;
       int& fill = d.zigzagFill[blockIndex];
-      if (fill > 1) std::memset(coefficients, 0, 64 * sizeof(int16_t));
+      if (fill > 1) ClearBlock(coefficients);
 
       int32_t difference = 0;
-      if (!FastDcDifference(reader, *mcuBlock.dcTable, difference, d.failure)) return false;
+      if (!FastDcDifference(reader, *mcuBlock.dcTable, difference, d.failure)) return Saved(reader, false);
       int32_t& predictor = d.dcPredictors[mcuBlock.component];
       predictor = static_cast<int32_t>(static_cast<uint32_t>(predictor) +
                                        static_cast<uint32_t>(difference));
       coefficients[0] = Scaled<kDequantise>(predictor, quant, 0);
       fill = FastAcCoefficients<kDequantise>(reader, *mcuBlock.acTable, coefficients, quant,
                                              d.failure);
-      if (fill < 0) return false;
+      if (fill < 0) return Saved(reader, false);
     }
     if (d.restartInterval != 0) --d.mcusLeftInInterval;
-    if (!d.ok()) return false;
+    if (!d.ok()) return Saved(reader, false);
   }
-  return true;
-}
-
-template <class Reader>
-bool FastDecodeRowSaved(JpegDecoderState& d) {
-  Reader reader(d.input);
-  const bool decoded = d.useMmx ? FastDecodeRow<false>(d, reader) : FastDecodeRow<true>(d, reader);
-  reader.save();
-  return decoded;
+  return Saved(reader, true);
 }
 
 }  // namespace
@@ -258,8 +282,10 @@ bool JpegDecoderState::restartIfDue() {
 
 bool JpegDecoderState::decodeSequentialRow() {
   if (fast) {
-    return mmxBaseline ? FastDecodeRowSaved<FastWideReader>(*this)
-                       : FastDecodeRowSaved<FastNarrowReader>(*this);
+    // Sequential scans read through the 64-bit reader exactly when the
+    // transform dequantises (useMmx).
+    return mmxBaseline ? FastDecodeRow<false, FastWideReader>(*this)
+                       : FastDecodeRow<true, FastNarrowReader>(*this);
   }
   if (mmxBaseline) {
     WideReader reader{input};
