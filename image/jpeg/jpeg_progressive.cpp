@@ -45,9 +45,12 @@ void DequantiseBlock(int16_t* block, const uint16_t* quant) {
 
 // The two readers the block decoders run on: JpegInput's own 32-bit reader,
 // and the fast engine's copy of it with its state in registers and symbols
-// through the fast tables.
+// through the fast tables.  The fast engine also keeps its AC buffers in
+// zigzag order (a scan's band is then one run of memory, which refinement
+// scans test a vector at a time) and puts them in natural order as rows are
+// loaded.
 struct ReferenceReader {
-  static constexpr bool kFastValues = false;
+  static constexpr bool kFast = false;
   JpegInput& input;
   int symbol(const HuffmanDecodeTable& table) { return DecodeSymbol(input, table); }
   uint32_t bits(int count) { return input.readEntropyBits(count); }
@@ -57,14 +60,20 @@ struct ReferenceReader {
 
 class FastProgressiveReader : public FastNarrowReader {
  public:
-  static constexpr bool kFastValues = true;
+  static constexpr bool kFast = true;
   using FastNarrowReader::FastNarrowReader;
-  int symbol(const HuffmanDecodeTable& table) { return FastSymbol(*this, table); }
-  int32_t peekValue(const HuffmanDecodeTable& table) const { return PeekFastValue(*this, table); }
+  NIVAREL_JPEG_INLINE int symbol(const HuffmanDecodeTable& table) { return FastSymbol(*this, table); }
+  NIVAREL_JPEG_INLINE int32_t peekValue(const HuffmanDecodeTable& table) const { return PeekFastValue(*this, table); }
 };
 
+// Where zigzag position k of an AC buffer block lies.
 template <class Reader>
-bool DecodeDcFirst(JpegDecoderState& d, Reader& reader, int component, int16_t* dc) {
+constexpr int AcIndex(int k) {
+  return Reader::kFast ? k : kZigzagToNatural[k];
+}
+
+template <class Reader>
+NIVAREL_JPEG_INLINE bool DecodeDcFirst(JpegDecoderState& d, Reader& reader, int component, int16_t* dc) {
   const FrameComponent& frameComponent = d.components[component];
   const int size = reader.symbol(*d.huffmanTables[frameComponent.dcSlot]);
   if (size > 15) return d.fail(EntropyDataBad);
@@ -77,26 +86,26 @@ bool DecodeDcFirst(JpegDecoderState& d, Reader& reader, int component, int16_t* 
 }
 
 template <class Reader>
-void DecodeDcRefine(const JpegDecoderState& d, Reader& reader, int16_t* dc) {
+NIVAREL_JPEG_INLINE void DecodeDcRefine(const JpegDecoderState& d, Reader& reader, int16_t* dc) {
   if (reader.bits(1) != 0) *dc = Wrap16(static_cast<uint16_t>(*dc) | (1u << d.al));
 }
 
 template <class Reader>
-bool DecodeAcFirst(JpegDecoderState& d, Reader& reader, int component, int16_t* block) {
+NIVAREL_JPEG_INLINE bool DecodeAcFirst(JpegDecoderState& d, Reader& reader, int component, int16_t* block) {
   if (d.eobRun > 0) {
     --d.eobRun;
     return true;
   }
   const HuffmanDecodeTable& table = *d.huffmanTables[d.components[component].acSlot];
   for (int k = d.ss; k <= d.se; ++k) {
-    if constexpr (Reader::kFastValues) {
+    if constexpr (Reader::kFast) {
       // A code and its whole value in one step; a run past the end is left
       // to the ordinary path, which fails it.
       const int32_t entry = reader.peekValue(table);
       if (entry != 0 && k + FastValueRun(entry) <= 63) {
         k += FastValueRun(entry);
         reader.take(FastValueLength(entry));
-        block[kZigzagToNatural[k]] = Wrap16(ShiftLeft(FastValue(entry), d.al));
+        block[k] = Wrap16(ShiftLeft(FastValue(entry), d.al));
         continue;
       }
     }
@@ -107,7 +116,7 @@ bool DecodeAcFirst(JpegDecoderState& d, Reader& reader, int component, int16_t* 
       k += run;
       if (k > 63) return d.fail(EntropyDataBad);
       const int32_t value = ExtendSign(reader.bits(size), size);
-      block[kZigzagToNatural[k]] = Wrap16(ShiftLeft(value, d.al));
+      block[AcIndex<Reader>(k)] = Wrap16(ShiftLeft(value, d.al));
     } else if (run == 15) {
       k += 15;
       if (k > 63) return d.fail(EntropyDataBad);
@@ -120,14 +129,14 @@ bool DecodeAcFirst(JpegDecoderState& d, Reader& reader, int component, int16_t* 
 }
 
 template <class Reader>
-void RefineNonZero(Reader& reader, int16_t& coefficient, int32_t plus, int32_t minus) {
+NIVAREL_JPEG_INLINE void RefineNonZero(Reader& reader, int16_t& coefficient, int32_t plus, int32_t minus) {
   if (reader.bits(1) == 0 || (coefficient & plus) != 0) return;
   const int32_t step = coefficient >= 0 ? plus : minus;
   coefficient = Wrap16(static_cast<uint32_t>(coefficient) + static_cast<uint32_t>(step));
 }
 
 template <class Reader>
-bool DecodeAcRefine(JpegDecoderState& d, Reader& reader, int component, int16_t* block) {
+NIVAREL_JPEG_INLINE bool DecodeAcRefine(JpegDecoderState& d, Reader& reader, int component, int16_t* block) {
   const int32_t plus = 1 << d.al;
   const int32_t minus = -plus;
   const int se = d.se;
@@ -168,8 +177,123 @@ bool DecodeAcRefine(JpegDecoderState& d, Reader& reader, int component, int16_t*
   return true;
 }
 
+// ---- Refinement on zigzag-ordered blocks (fast engine) -------------------------
+//
+// The same bits in the same order as DecodeAcRefine, with its position walks
+// done on masks: a 64-bit mask of the block's non-zero positions (refining
+// never makes a value zero or non-zero, so the mask only gains the positions
+// that new values are written to), and the correction bits of a stretch of
+// non-zero values taken up to 16 at a time.
+
+// Bit k set when zigzag position k of the block is non-zero.
+NIVAREL_JPEG_INLINE uint64_t NonZeroPositions(const int16_t* block) {
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  uint64_t isZero = 0;
+  for (int i = 0; i < 64; i += 16) {
+    const __m128i low = _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(block + i)), zero);
+    const __m128i high =
+        _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(block + i + 8)), zero);
+    const uint64_t bits = static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(low, high)));
+    isZero |= bits << i;
+  }
+  return ~isZero;
+#else
+  uint64_t mask = 0;
+  for (int k = 0; k < 64; ++k) mask |= static_cast<uint64_t>(block[k] != 0) << k;
+  return mask;
+#endif
+}
+
+// Positions first..last (last < 64), or none when first > last.
+NIVAREL_JPEG_INLINE uint64_t PositionRange(int first, int last) {
+  if (first > last) return 0;
+  return (~0ull << first) & (~0ull >> (63 - last));
+}
+
+NIVAREL_JPEG_INLINE int LowestPosition(uint64_t mask) {
+#if defined(__GNUC__)
+  return __builtin_ctzll(mask);
+#else
+  int k = 0;
+  while ((mask & 1) == 0) {
+    mask >>= 1;
+    ++k;
+  }
+  return k;
+#endif
+}
+
+NIVAREL_JPEG_INLINE int PositionCount(uint64_t mask) {
+#if defined(__GNUC__)
+  return __builtin_popcountll(mask);
+#else
+  int count = 0;
+  for (; mask != 0; mask &= mask - 1) ++count;
+  return count;
+#endif
+}
+
+// One correction bit for each non-zero position in `positions`, lowest first.
 template <class Reader>
-bool DecodeBlock(JpegDecoderState& d, Reader& reader, int component, int column, int row) {
+NIVAREL_JPEG_INLINE void CorrectPositions(Reader& reader, int16_t* block, uint64_t positions,
+                                          int32_t plus, int32_t minus) {
+  while (positions != 0) {
+    const int count = std::min(PositionCount(positions), kMaxTake);
+    uint32_t corrections = reader.bits(count);
+    for (int i = count - 1; i >= 0; --i, positions &= positions - 1) {
+      if (((corrections >> i) & 1) == 0) continue;
+      int16_t& coefficient = block[LowestPosition(positions)];
+      if ((coefficient & plus) != 0) continue;
+      const int32_t step = coefficient >= 0 ? plus : minus;
+      coefficient = Wrap16(static_cast<uint32_t>(coefficient) + static_cast<uint32_t>(step));
+    }
+  }
+}
+
+template <class Reader>
+NIVAREL_JPEG_INLINE bool FastAcRefine(JpegDecoderState& d, Reader& reader, int component,
+                                      int16_t* block) {
+  const int32_t plus = 1 << d.al;
+  const int32_t minus = -plus;
+  const int se = d.se;
+  int k = d.ss;
+  uint64_t nonZero = NonZeroPositions(block);
+  if (d.eobRun == 0) {
+    const HuffmanDecodeTable& table = *d.huffmanTables[d.components[component].acSlot];
+    for (; k <= se; ++k) {
+      const int symbol = reader.symbol(table);
+      int run = symbol >> 4;
+      const int size = symbol & 15;
+      int32_t newValue = 0;
+      if (size != 0) {
+        if (size != 1) return d.fail(EntropyDataBad);
+        newValue = reader.bits(1) != 0 ? plus : minus;
+      } else if (run != 15) {
+        d.eobRun = (1 << run) + static_cast<int>(reader.bits(run));
+        break;
+      }
+      // The walk stops on the zero that takes `run` below 0, or after se.
+      uint64_t zeros = ~nonZero & PositionRange(k, se);
+      for (; run > 0 && zeros != 0; --run) zeros &= zeros - 1;
+      const int stop = zeros != 0 ? LowestPosition(zeros) : se + 1;
+      CorrectPositions(reader, block, nonZero & PositionRange(k, stop - 1), plus, minus);
+      k = stop;
+      if (size != 0 && k < 64) {
+        block[k] = Wrap16(static_cast<uint32_t>(newValue));
+        nonZero |= 1ull << k;
+      }
+    }
+  }
+  if (d.eobRun > 0) {
+    CorrectPositions(reader, block, nonZero & PositionRange(k, se), plus, minus);
+    --d.eobRun;
+  }
+  return true;
+}
+
+template <class Reader>
+NIVAREL_JPEG_INLINE bool DecodeBlock(JpegDecoderState& d, Reader& reader, int component, int column, int row) {
   if (d.ss == 0) {
     int16_t* dc = d.dcBuffers[component].block(column, row);
     if (dc == nullptr) return d.fail(InternalLimit);
@@ -179,8 +303,12 @@ bool DecodeBlock(JpegDecoderState& d, Reader& reader, int component, int column,
   }
   int16_t* block = d.acBuffers[component].block(column, row);
   if (block == nullptr) return d.fail(InternalLimit);
-  return d.ah == 0 ? DecodeAcFirst(d, reader, component, block)
-                   : DecodeAcRefine(d, reader, component, block);
+  if (d.ah == 0) return DecodeAcFirst(d, reader, component, block);
+  if constexpr (Reader::kFast) {
+    return FastAcRefine(d, reader, component, block);
+  } else {
+    return DecodeAcRefine(d, reader, component, block);
+  }
 }
 
 template <class Reader>
@@ -208,22 +336,27 @@ bool DecodeScan(JpegDecoderState& d, Reader& reader) {
   return true;
 }
 
-// The same products for every position at once, with the table in natural
-// order: a zero stays zero, so multiplying all of them changes nothing else.
-// The low 16 bits of a product are the same signed or unsigned, so the vector
-// multiply gives exactly the scalar wrap.
-void DequantiseWhole(int16_t* block, const uint16_t* naturalQuant) {
+// A block of the fast engine's buffers (DC apart, AC in zigzag order) into
+// natural order, dequantised when `quant` (zigzag order) is given.  Every
+// product is formed, zeros included: a zero stays zero, so this gives what
+// DequantiseBlock gives.  The low 16 bits of a product are the same signed or
+// unsigned, so the vector multiply gives exactly the scalar wrap.
+void LoadZigzagBlock(int16_t dc, const int16_t* ac, const uint16_t* quant, int16_t* target) {
+  alignas(16) int16_t zigzag[64];
+  std::copy(ac, ac + 64, zigzag);
+  zigzag[0] = dc;
+  if (quant != nullptr) {
 #if defined(__SSE2__)
-  for (int i = 0; i < 64; i += 8) {
-    __m128i* lane = reinterpret_cast<__m128i*>(block + i);
-    const __m128i quant = _mm_loadu_si128(reinterpret_cast<const __m128i*>(naturalQuant + i));
-    _mm_storeu_si128(lane, _mm_mullo_epi16(_mm_loadu_si128(lane), quant));
-  }
+    for (int k = 0; k < 64; k += 8) {
+      __m128i* lane = reinterpret_cast<__m128i*>(zigzag + k);
+      const __m128i factor = _mm_loadu_si128(reinterpret_cast<const __m128i*>(quant + k));
+      _mm_store_si128(lane, _mm_mullo_epi16(_mm_load_si128(lane), factor));
+    }
 #else
-  for (int i = 0; i < 64; ++i) {
-    block[i] = Wrap16(static_cast<uint32_t>(block[i]) * naturalQuant[i]);
-  }
+    for (int k = 0; k < 64; ++k) zigzag[k] = Wrap16(static_cast<uint32_t>(zigzag[k]) * quant[k]);
 #endif
+  }
+  for (int k = 0; k < 64; ++k) target[kZigzagToNatural[k]] = zigzag[k];
 }
 
 }  // namespace
@@ -257,11 +390,6 @@ bool JpegDecoderState::decodeProgressiveImage() {
   // loading and transforming its rows needs one.
   for (int c = 0; c < componentCount; ++c) {
     if (!hasQuantTable(components[c])) return fail(QuantTableUndefined);
-  }
-  // The tables are final now that every scan is read.
-  for (int slot = 0; slot < 4; ++slot) {
-    if (quantTables[slot] == nullptr) continue;
-    for (int k = 0; k < 64; ++k) naturalQuant[slot][kZigzagToNatural[k]] = quantTables[slot][k];
   }
   return true;
 }
@@ -299,14 +427,14 @@ bool JpegDecoderState::loadProgressiveRow() {
       const int16_t* ac = acBuffers[c].block(column, row);
       if (dc == nullptr || ac == nullptr) return fail(InternalLimit);
       int16_t* target = coefficientRow + 64 * blockIndex;
+      const uint16_t* quant = quantTables[components[c].quantSlot];
+      if (fast) {
+        LoadZigzagBlock(*dc, ac, useMmx ? nullptr : quant, target);
+        continue;
+      }
       target[0] = *dc;
       std::copy(ac + 1, ac + 64, target + 1);
-      if (useMmx) continue;
-      if (fast) {
-        DequantiseWhole(target, naturalQuant[components[c].quantSlot]);
-      } else {
-        DequantiseBlock(target, quantTables[components[c].quantSlot]);
-      }
+      if (!useMmx) DequantiseBlock(target, quant);
     }
   }
   finishMcuRow(cursor);
