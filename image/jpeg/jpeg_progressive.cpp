@@ -1,6 +1,7 @@
 // Progressive images: every scan is decoded into per-component coefficient
 // buffers while decoding starts; rows are later copied out of them.
 #include <algorithm>
+#include <array>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -224,14 +225,13 @@ NIVAREL_JPEG_INLINE int LowestPosition(uint64_t mask) {
 #endif
 }
 
+// Counted in parallel: x86-64's baseline has no population-count instruction,
+// and the compiler's fallback is a library call.
 NIVAREL_JPEG_INLINE int PositionCount(uint64_t mask) {
-#if defined(__GNUC__)
-  return __builtin_popcountll(mask);
-#else
-  int count = 0;
-  for (; mask != 0; mask &= mask - 1) ++count;
-  return count;
-#endif
+  mask -= (mask >> 1) & 0x5555555555555555ull;
+  mask = (mask & 0x3333333333333333ull) + ((mask >> 2) & 0x3333333333333333ull);
+  mask = (mask + (mask >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+  return static_cast<int>((mask * 0x0101010101010101ull) >> 56);
 }
 
 // One correction bit for each non-zero position in `positions`, lowest first.
@@ -311,30 +311,95 @@ NIVAREL_JPEG_INLINE bool DecodeBlock(JpegDecoderState& d, Reader& reader, int co
   }
 }
 
+// Restart processing when due, with the reader's state handed over to it.
 template <class Reader>
-bool DecodeScan(JpegDecoderState& d, Reader& reader) {
+NIVAREL_JPEG_INLINE bool RestartIfDue(JpegDecoderState& d, Reader& reader) {
+  if (d.restartInterval == 0 || d.mcusLeftInInterval != 0) return true;
+  reader.save();
+  const bool restarted = d.processRestart();
+  reader.load();
+  return restarted;
+}
+
+// After an MCU: the interval count, and a failure the source may have raised.
+NIVAREL_JPEG_INLINE bool FinishMcu(JpegDecoderState& d) {
+  if (d.restartInterval != 0) --d.mcusLeftInInterval;
+  return d.ok();
+}
+
+// Any scan, block by block through the interleaving cursor.  The reader
+// lives here, so that its state can stay in registers.
+template <class Reader>
+bool DecodeScan(JpegDecoderState& d) {
+  Reader reader{d.input};
   BlockCursor cursor;
-  for (int mcuRow = 0; mcuRow < d.scanMcuRows; ++mcuRow) {
-    for (int mcu = 0; mcu < d.scanMcusPerRow; ++mcu) {
-      if (d.restartInterval != 0 && d.mcusLeftInInterval == 0) {
-        reader.save();
-        if (!d.processRestart()) return false;
-        reader.load();
-      }
-      for (int b = 0; b < d.scanBlocksPerMcu; ++b) {
+  bool decoded = true;
+  for (int mcuRow = 0; mcuRow < d.scanMcuRows && decoded; ++mcuRow) {
+    for (int mcu = 0; mcu < d.scanMcusPerRow && decoded; ++mcu) {
+      decoded = RestartIfDue(d, reader);
+      for (int b = 0; b < d.scanBlocksPerMcu && decoded; ++b) {
         // A one-component scan's MCU is the one block at its own position.
         int column = mcu;
         int row = mcuRow;
         if (d.scanComponentCount != 1) d.nextBlockPosition(cursor, b, column, row);
-        if (!DecodeBlock(d, reader, d.mcuBlocks[b].component, column, row)) return false;
+        decoded = DecodeBlock(d, reader, d.mcuBlocks[b].component, column, row);
       }
-      if (d.restartInterval != 0) --d.mcusLeftInInterval;
-      if (!d.ok()) return false;
+      decoded = decoded && FinishMcu(d);
     }
     d.finishMcuRow(cursor);
   }
-  return true;
+  reader.save();
+  return decoded;
 }
+
+enum class ScanKind { DcFirst, DcRefine, AcFirst, AcRefine };
+
+// A one-component scan whose blocks all lie inside its buffer, for the fast
+// engine: the blocks are visited straight through the buffer and the kind of
+// scan is settled once, not per block.
+template <ScanKind kKind>
+bool DecodeBlocksInOrder(JpegDecoderState& d, const CoefficientBuffer& buffer, int component) {
+  FastProgressiveReader reader(d.input);
+  const size_t stride = static_cast<size_t>(buffer.blockWidth * buffer.blockHeight);
+  bool decoded = true;
+  for (int row = 0; row < d.scanMcuRows && decoded; ++row) {
+    int16_t* block = buffer.data + static_cast<size_t>(row) * buffer.blocksAcross * stride;
+    for (int column = 0; column < d.scanMcusPerRow && decoded; ++column, block += stride) {
+      decoded = RestartIfDue(d, reader);
+      if (!decoded) break;
+      if constexpr (kKind == ScanKind::DcFirst) decoded = DecodeDcFirst(d, reader, component, block);
+      if constexpr (kKind == ScanKind::DcRefine) DecodeDcRefine(d, reader, block);
+      if constexpr (kKind == ScanKind::AcFirst) decoded = DecodeAcFirst(d, reader, component, block);
+      if constexpr (kKind == ScanKind::AcRefine) decoded = FastAcRefine(d, reader, component, block);
+      decoded = decoded && FinishMcu(d);
+    }
+  }
+  reader.save();
+  return decoded;
+}
+
+bool DecodeScanFast(JpegDecoderState& d) {
+  const int c = d.mcuBlocks[0].component;
+  const CoefficientBuffer& buffer = d.ss == 0 ? d.dcBuffers[c] : d.acBuffers[c];
+  if (d.scanComponentCount != 1 || d.scanMcusPerRow > buffer.blocksAcross ||
+      d.scanMcuRows > buffer.blocksDown) {
+    return DecodeScan<FastProgressiveReader>(d);
+  }
+  if (d.ss == 0) {
+    return d.ah == 0 ? DecodeBlocksInOrder<ScanKind::DcFirst>(d, buffer, c)
+                     : DecodeBlocksInOrder<ScanKind::DcRefine>(d, buffer, c);
+  }
+  return d.ah == 0 ? DecodeBlocksInOrder<ScanKind::AcFirst>(d, buffer, c)
+                   : DecodeBlocksInOrder<ScanKind::AcRefine>(d, buffer, c);
+}
+
+// The inverse of kZigzagToNatural.
+constexpr std::array<uint8_t, 64> NaturalToZigzag() {
+  std::array<uint8_t, 64> inverse{};
+  for (int k = 0; k < 64; ++k) inverse[kZigzagToNatural[k]] = static_cast<uint8_t>(k);
+  return inverse;
+}
+constexpr std::array<uint8_t, 64> kNaturalToZigzag = NaturalToZigzag();
 
 // A block of the fast engine's buffers (DC apart, AC in zigzag order) into
 // natural order, dequantised when `quant` (zigzag order) is given.  Every
@@ -356,7 +421,12 @@ void LoadZigzagBlock(int16_t dc, const int16_t* ac, const uint16_t* quant, int16
     for (int k = 0; k < 64; ++k) zigzag[k] = Wrap16(static_cast<uint32_t>(zigzag[k]) * quant[k]);
 #endif
   }
-  for (int k = 0; k < 64; ++k) target[kZigzagToNatural[k]] = zigzag[k];
+  // Unrolled with constant indices: a plain loop spends more on its own
+  // bookkeeping than on the 64 moves.
+#if defined(__GNUC__)
+#pragma GCC unroll 64
+#endif
+  for (int n = 0; n < 64; ++n) target[n] = zigzag[kNaturalToZigzag[n]];
 }
 
 }  // namespace
@@ -403,14 +473,7 @@ bool JpegDecoderState::checkProgressiveScan() {
 }
 
 bool JpegDecoderState::decodeProgressiveScan() {
-  if (fast) {
-    FastProgressiveReader reader(input);
-    const bool decoded = DecodeScan(*this, reader);
-    reader.save();
-    return decoded;
-  }
-  ReferenceReader reader{input};
-  return DecodeScan(*this, reader);
+  return fast ? DecodeScanFast(*this) : DecodeScan<ReferenceReader>(*this);
 }
 
 bool JpegDecoderState::loadProgressiveRow() {
