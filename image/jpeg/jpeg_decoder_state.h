@@ -250,9 +250,15 @@ struct CoefficientBuffer {
   int blockHeight = 0;  // coefficients
   int bytesPerBlock = 0;
   int16_t* data = nullptr;
+  // Fast engine, AC buffers: per block, bit k set when zigzag position k is
+  // non-zero (kept in the same allocation, behind the blocks).
+  uint64_t* nonZero = nullptr;
 
   // The block at (column, row), or null outside the buffer.
   int16_t* block(int column, int row) const;
+  uint64_t& nonZeroOf(const int16_t* block) const {
+    return nonZero[static_cast<size_t>(block - data) / 64];
+  }
 };
 
 // Where the blocks of successive MCUs lie in each component's block grid.

@@ -20,15 +20,20 @@ int16_t* CoefficientBuffer::block(int column, int row) const {
 namespace {
 
 bool AllocateBuffer(JpegDecoderState& d, CoefficientBuffer& buffer, int across, int down,
-                    int side) {
+                    int side, bool withMasks) {
   buffer.blocksAcross = across;
   buffer.blocksDown = down;
   buffer.blockWidth = side;
   buffer.blockHeight = side;
   buffer.bytesPerBlock = side * side * 2;
-  size_t blocks = static_cast<size_t>(across) * static_cast<size_t>(down);
-  buffer.data = d.allocate<int16_t>(blocks * static_cast<size_t>(side * side));
-  return buffer.data != nullptr;
+  const size_t blocks = static_cast<size_t>(across) * static_cast<size_t>(down);
+  const size_t coefficients = blocks * static_cast<size_t>(side * side);
+  const size_t maskSlots = withMasks ? blocks * (sizeof(uint64_t) / sizeof(int16_t)) : 0;
+  buffer.data = d.allocate<int16_t>(coefficients + maskSlots);
+  if (buffer.data == nullptr) return false;
+  // The blocks take a multiple of 8 bytes, so the masks behind them stay aligned.
+  if (withMasks) buffer.nonZero = reinterpret_cast<uint64_t*>(buffer.data + coefficients);
+  return true;
 }
 
 // Multiplies the non-zero coefficients up to the last one in zigzag order by
@@ -67,6 +72,13 @@ class FastProgressiveReader : public FastNarrowReader {
   NIVAREL_JPEG_INLINE int32_t peekValue(const HuffmanDecodeTable& table) const { return PeekFastValue(*this, table); }
 };
 
+// Keeps a block's mask of non-zero positions true after position k was
+// written (a shifted value can wrap to 0).
+NIVAREL_JPEG_INLINE void MarkPosition(uint64_t& nonZero, int k, int16_t value) {
+  const uint64_t bit = 1ull << k;
+  nonZero = value != 0 ? nonZero | bit : nonZero & ~bit;
+}
+
 // Where zigzag position k of an AC buffer block lies.
 template <class Reader>
 constexpr int AcIndex(int k) {
@@ -92,7 +104,8 @@ NIVAREL_JPEG_INLINE void DecodeDcRefine(const JpegDecoderState& d, Reader& reade
 }
 
 template <class Reader>
-NIVAREL_JPEG_INLINE bool DecodeAcFirst(JpegDecoderState& d, Reader& reader, int component, int16_t* block) {
+NIVAREL_JPEG_INLINE bool DecodeAcFirst(JpegDecoderState& d, Reader& reader, int component, int16_t* block,
+                                       uint64_t* nonZero) {
   if (d.eobRun > 0) {
     --d.eobRun;
     return true;
@@ -107,6 +120,7 @@ NIVAREL_JPEG_INLINE bool DecodeAcFirst(JpegDecoderState& d, Reader& reader, int 
         k += FastValueRun(entry);
         reader.take(FastValueLength(entry));
         block[k] = Wrap16(ShiftLeft(FastValue(entry), d.al));
+        MarkPosition(*nonZero, k, block[k]);
         continue;
       }
     }
@@ -118,6 +132,7 @@ NIVAREL_JPEG_INLINE bool DecodeAcFirst(JpegDecoderState& d, Reader& reader, int 
       if (k > 63) return d.fail(EntropyDataBad);
       const int32_t value = ExtendSign(reader.bits(size), size);
       block[AcIndex<Reader>(k)] = Wrap16(ShiftLeft(value, d.al));
+      if constexpr (Reader::kFast) MarkPosition(*nonZero, k, block[k]);
     } else if (run == 15) {
       k += 15;
       if (k > 63) return d.fail(EntropyDataBad);
@@ -186,26 +201,6 @@ NIVAREL_JPEG_INLINE bool DecodeAcRefine(JpegDecoderState& d, Reader& reader, int
 // that new values are written to), and the correction bits of a stretch of
 // non-zero values taken up to 16 at a time.
 
-// Bit k set when zigzag position k of the block is non-zero.
-NIVAREL_JPEG_INLINE uint64_t NonZeroPositions(const int16_t* block) {
-#if defined(__SSE2__)
-  const __m128i zero = _mm_setzero_si128();
-  uint64_t isZero = 0;
-  for (int i = 0; i < 64; i += 16) {
-    const __m128i low = _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(block + i)), zero);
-    const __m128i high =
-        _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(block + i + 8)), zero);
-    const uint64_t bits = static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(low, high)));
-    isZero |= bits << i;
-  }
-  return ~isZero;
-#else
-  uint64_t mask = 0;
-  for (int k = 0; k < 64; ++k) mask |= static_cast<uint64_t>(block[k] != 0) << k;
-  return mask;
-#endif
-}
-
 // Positions first..last (last < 64), or none when first > last.
 NIVAREL_JPEG_INLINE uint64_t PositionRange(int first, int last) {
   if (first > last) return 0;
@@ -253,12 +248,12 @@ NIVAREL_JPEG_INLINE void CorrectPositions(Reader& reader, int16_t* block, uint64
 
 template <class Reader>
 NIVAREL_JPEG_INLINE bool FastAcRefine(JpegDecoderState& d, Reader& reader, int component,
-                                      int16_t* block) {
+                                      int16_t* block, uint64_t& nonZeroKept) {
   const int32_t plus = 1 << d.al;
   const int32_t minus = -plus;
   const int se = d.se;
   int k = d.ss;
-  uint64_t nonZero = NonZeroPositions(block);
+  uint64_t nonZero = nonZeroKept;
   if (d.eobRun == 0) {
     const HuffmanDecodeTable& table = *d.huffmanTables[d.components[component].acSlot];
     for (; k <= se; ++k) {
@@ -289,6 +284,7 @@ NIVAREL_JPEG_INLINE bool FastAcRefine(JpegDecoderState& d, Reader& reader, int c
     CorrectPositions(reader, block, nonZero & PositionRange(k, se), plus, minus);
     --d.eobRun;
   }
+  nonZeroKept = nonZero;
   return true;
 }
 
@@ -303,9 +299,10 @@ NIVAREL_JPEG_INLINE bool DecodeBlock(JpegDecoderState& d, Reader& reader, int co
   }
   int16_t* block = d.acBuffers[component].block(column, row);
   if (block == nullptr) return d.fail(InternalLimit);
-  if (d.ah == 0) return DecodeAcFirst(d, reader, component, block);
+  uint64_t* nonZero = Reader::kFast ? &d.acBuffers[component].nonZeroOf(block) : nullptr;
+  if (d.ah == 0) return DecodeAcFirst(d, reader, component, block, nonZero);
   if constexpr (Reader::kFast) {
-    return FastAcRefine(d, reader, component, block);
+    return FastAcRefine(d, reader, component, block, *nonZero);
   } else {
     return DecodeAcRefine(d, reader, component, block);
   }
@@ -363,14 +360,19 @@ bool DecodeBlocksInOrder(JpegDecoderState& d, const CoefficientBuffer& buffer, i
   const size_t stride = static_cast<size_t>(buffer.blockWidth * buffer.blockHeight);
   bool decoded = true;
   for (int row = 0; row < d.scanMcuRows && decoded; ++row) {
-    int16_t* block = buffer.data + static_cast<size_t>(row) * buffer.blocksAcross * stride;
-    for (int column = 0; column < d.scanMcusPerRow && decoded; ++column, block += stride) {
+    size_t index = static_cast<size_t>(row) * static_cast<size_t>(buffer.blocksAcross);
+    for (int column = 0; column < d.scanMcusPerRow && decoded; ++column, ++index) {
+      int16_t* block = buffer.data + index * stride;
       decoded = RestartIfDue(d, reader);
       if (!decoded) break;
       if constexpr (kKind == ScanKind::DcFirst) decoded = DecodeDcFirst(d, reader, component, block);
       if constexpr (kKind == ScanKind::DcRefine) DecodeDcRefine(d, reader, block);
-      if constexpr (kKind == ScanKind::AcFirst) decoded = DecodeAcFirst(d, reader, component, block);
-      if constexpr (kKind == ScanKind::AcRefine) decoded = FastAcRefine(d, reader, component, block);
+      if constexpr (kKind == ScanKind::AcFirst) {
+        decoded = DecodeAcFirst(d, reader, component, block, &buffer.nonZero[index]);
+      }
+      if constexpr (kKind == ScanKind::AcRefine) {
+        decoded = FastAcRefine(d, reader, component, block, buffer.nonZero[index]);
+      }
       decoded = decoded && FinishMcu(d);
     }
   }
@@ -435,8 +437,8 @@ bool JpegDecoderState::allocateCoefficientBuffers() {
   for (int c = 0; c < componentCount; ++c) {
     int across = mcusPerRow * components[c].h;
     int down = mcuRows * components[c].v;
-    if (!AllocateBuffer(*this, dcBuffers[c], across, down, 1) ||
-        !AllocateBuffer(*this, acBuffers[c], across, down, 8)) {
+    if (!AllocateBuffer(*this, dcBuffers[c], across, down, 1, false) ||
+        !AllocateBuffer(*this, acBuffers[c], across, down, 8, fast)) {
       return false;
     }
   }
