@@ -1,10 +1,13 @@
 // libFuzzer target: any byte stream through the decoder's whole calling order,
-// with both transform paths. The decoder must refuse or decode it without
-// touching memory outside its buffers, leaking, or overflowing arithmetic.
+// with both transform paths and both engines. The decoder must refuse or
+// decode it without touching memory outside its buffers, leaking, or
+// overflowing arithmetic, and the fast engine must give exactly what the
+// plain reference gives: every status, line and source read.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "image/jpeg/jpeg_decoder.h"
 
@@ -17,6 +20,7 @@ class ChunkedSource final : public JpegSource {
   ChunkedSource(const uint8_t* data, size_t size, int chunk) : data_(data), size_(size), chunk_(chunk) {}
 
   int read(uint8_t* buffer, int maxBytes, bool& endOfData) override {
+    ++reads;
     const size_t count = std::min({size_ - position_, static_cast<size_t>(maxBytes),
                                    static_cast<size_t>(chunk_)});
     std::memcpy(buffer, data_ + position_, count);
@@ -24,6 +28,8 @@ class ChunkedSource final : public JpegSource {
     if (position_ == size_) endOfData = true;
     return static_cast<int>(count);
   }
+
+  int reads = 0;
 
  private:
   const uint8_t* data_;
@@ -37,30 +43,53 @@ class ChunkedSource final : public JpegSource {
 // would stall the run.
 constexpr long kMaxDecodedPixels = 1L << 20;
 
-void Decode(const uint8_t* data, size_t size, bool useMmx, int chunk) {
-  ChunkedSource source(data, size, chunk);
-  JpegDecoder decoder(&source, useMmx);
-  if (decoder.status() != 0) return;
-  if (static_cast<long>(decoder.imageWidth()) * decoder.imageHeight() > kMaxDecodedPixels) return;
-  if (decoder.startDecoding() != 0) return;
-  const int lineBytes = decoder.imageWidth() * decoder.outputBytesPerPixel();
-  const uint8_t* line = nullptr;
-  int byteCount = 0;
-  volatile uint8_t sink = 0;
-  while (decoder.nextScanLine(&line, &byteCount) == 0) {
-    if (byteCount != lineBytes) __builtin_trap();
-    // Read every byte handed out, so that the sanitizer sees a short buffer.
-    uint8_t sum = 0;
-    for (int i = 0; i < byteCount; ++i) sum = static_cast<uint8_t>(sum + line[i]);
-    sink = static_cast<uint8_t>(sink + sum);
+// Everything a decode shows its caller and its source.
+struct Outcome {
+  std::vector<int> results;  // every status and return value, in order
+  std::vector<uint8_t> pixels;
+  int reads = 0;
+  bool operator!=(const Outcome& o) const {
+    return results != o.results || pixels != o.pixels || reads != o.reads;
   }
-  (void)sink;
+};
+
+Outcome Decode(const uint8_t* data, size_t size, bool useMmx, int chunk, JpegEngine engine) {
+  Outcome outcome;
+  ChunkedSource source(data, size, chunk);
+  {
+    JpegDecoder decoder(&source, useMmx, engine);
+    outcome.results = {decoder.status(), decoder.imageWidth(), decoder.imageHeight()};
+    const bool small =
+        static_cast<long>(decoder.imageWidth()) * decoder.imageHeight() <= kMaxDecodedPixels;
+    if (decoder.status() == 0 && small) {
+      outcome.results.push_back(decoder.startDecoding());
+      const int lineBytes = decoder.imageWidth() * decoder.outputBytesPerPixel();
+      const uint8_t* line = nullptr;
+      int byteCount = 0;
+      int result = 0;
+      while (outcome.results.back() == 0 && (result = decoder.nextScanLine(&line, &byteCount)) == 0) {
+        if (byteCount != lineBytes) __builtin_trap();
+        // Every byte handed out is read, so that the sanitizer sees a short buffer.
+        outcome.pixels.insert(outcome.pixels.end(), line, line + byteCount);
+      }
+      outcome.results.push_back(result);
+    }
+    outcome.results.push_back(decoder.status());
+  }
+  outcome.reads = source.reads;
+  return outcome;
+}
+
+void DecodeWithBothEngines(const uint8_t* data, size_t size, bool useMmx, int chunk) {
+  const Outcome fast = Decode(data, size, useMmx, chunk, JpegEngine::Fast);
+  const Outcome reference = Decode(data, size, useMmx, chunk, JpegEngine::Reference);
+  if (fast != reference) __builtin_trap();
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  Decode(data, size, false, 4096);
-  Decode(data, size, true, 1 + static_cast<int>(size % 97));
+  DecodeWithBothEngines(data, size, false, 4096);
+  DecodeWithBothEngines(data, size, true, 1 + static_cast<int>(size % 97));
   return 0;
 }
