@@ -175,6 +175,13 @@ class JpegInput {
   // fetchSixEntropyBytes with its common case (no 0xFF among plenty of bytes)
   // tested a word at a time.
   uint64_t fetchSixEntropyBytesInline();
+  // That common case alone: false, with nothing taken, when it does not hold.
+  bool takeSixPlainBytes(uint64_t& word);
+  // Bytes taken ahead go back, in front of the next one (they are still there).
+  void giveBack(int count) {
+    readPosition_ -= count;
+    bytesInBuffer_ += count;
+  }
 
   JpegSource* source_ = nullptr;
   JpegFailure* failure_ = nullptr;
@@ -205,23 +212,24 @@ inline uint32_t JpegInput::fetchTwoEntropyBytes() {
   return (first << 8) | second;
 }
 
+inline bool JpegInput::takeSixPlainBytes(uint64_t& word) {
+  if (bytesInBuffer_ < 12) return false;
+  // Eight bytes are loaded (at least twelve are there) and the first six kept.
+  uint64_t loaded = 0;
+  std::memcpy(&loaded, buffer_ + readPosition_, sizeof loaded);
+  const uint64_t six = ToBigEndian(loaded) >> 16;
+  // A byte of the six is 0xFF exactly when that byte of ~six is zero.
+  const uint64_t inverted = ~six & 0xFFFFFFFFFFFFull;
+  if (((inverted - 0x010101010101ull) & ~inverted & 0x808080808080ull) != 0) return false;
+  readPosition_ += 6;
+  bytesInBuffer_ -= 6;
+  word = six;
+  return true;
+}
+
 inline uint64_t JpegInput::fetchSixEntropyBytesInline() {
-  if (bytesInBuffer_ >= 12) {
-    // Eight bytes are loaded (at least twelve are there) and the first six kept.
-    uint64_t loaded = 0;
-    std::memcpy(&loaded, buffer_ + readPosition_, sizeof loaded);
-    const uint64_t word = ToBigEndian(loaded) >> 16;
-    // A byte of the six is 0xFF exactly when that byte of ~word is zero.
-    const uint64_t inverted = ~word & 0xFFFFFFFFFFFFull;
-    const uint64_t zeroByte =
-        (inverted - 0x010101010101ull) & ~inverted & 0x808080808080ull;
-    if (zeroByte == 0) {
-      readPosition_ += 6;
-      bytesInBuffer_ -= 6;
-      return word;
-    }
-  }
-  return fetchSixEntropyBytes();
+  uint64_t word = 0;
+  return takeSixPlainBytes(word) ? word : fetchSixEntropyBytes();
 }
 
 struct FrameComponent {

@@ -207,7 +207,7 @@ NIVAREL_JPEG_INLINE int FastAcCoefficients(Reader& reader, const HuffmanDecodeTa
 
 // Hands the reader's state back to the input and returns `result`.
 template <class Reader>
-NIVAREL_JPEG_INLINE bool Saved(const Reader& reader, bool result) {
+NIVAREL_JPEG_INLINE bool Saved(Reader& reader, bool result) {
   reader.save();
   return result;
 }
