@@ -8,8 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -20,11 +18,6 @@
 #include "tests/support/test_paths.h"
 
 namespace {
-
-std::vector<uint8_t> ReadFile(const std::string& relative) {
-  std::ifstream file(SourcePath(relative), std::ios::binary);
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
 
 // The decoder's own lines (with the processor's MMX choice, as the loader
 // makes it), top first, each reduced to RGB: the reference the block must
@@ -78,7 +71,7 @@ TEST_F(DecodeJpegImageTest, BlocksHoldTheDecodedRowsBottomFirstAsRgb) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file);
-    const std::vector<uint8_t> jpeg = ReadFile(c.file);
+    const std::vector<uint8_t> jpeg = ReadSourceFile(c.file);
     ASSERT_FALSE(jpeg.empty());
     ImageBuffer image;
     ASSERT_TRUE(DecodeJpegImage(image, jpeg.data(), static_cast<uint32_t>(jpeg.size())));
@@ -98,7 +91,7 @@ TEST_F(DecodeJpegImageTest, BlocksHoldTheDecodedRowsBottomFirstAsRgb) {
 }
 
 TEST_F(DecodeJpegImageTest, RefusedStreamsReportTheDecoderStatus) {
-  const std::vector<uint8_t> whole = ReadFile("tests/image/data/tile.jpg");
+  const std::vector<uint8_t> whole = ReadSourceFile("tests/image/data/tile.jpg");
   struct Case {
     const char* what;
     std::vector<uint8_t> bytes;
@@ -115,12 +108,9 @@ TEST_F(DecodeJpegImageTest, RefusedStreamsReportTheDecoderStatus) {
     ImageBuffer image;
     EXPECT_FALSE(DecodeJpegImage(image, c.bytes.data(), static_cast<uint32_t>(c.bytes.size())));
     EXPECT_EQ(image.pixels, nullptr);
-    ASSERT_EQ(platform.messageBoxes.size(), 1u);
-    EXPECT_EQ(platform.messageBoxes[0].text,
-              "Error: Decoder failed! Error status: " + std::to_string(c.status) + "\n");
-    EXPECT_EQ(platform.messageBoxes[0].caption, "Decoder Error");
-    EXPECT_EQ(platform.messageBoxes[0].style, kMbOk);
-    EXPECT_EQ(platform.messageBoxes[0].owner, nullptr);
+    const std::string text = "Error: Decoder failed! Error status: " + std::to_string(c.status) + "\n";
+    EXPECT_EQ(platform.messageBoxes,
+              (std::vector<RecordedMessageBox>{{nullptr, text, "Decoder Error", kMbOk}}));
   }
 }
 
@@ -129,10 +119,8 @@ TEST(LoadJpegTexture, AMissingResourceIsReportedBeforeAnythingElse) {
   ScopedPlatform scoped(platform);
   SceneTextures[kBackdropTextureSlot].textureName = 77;
   EXPECT_FALSE(LoadJpegTexture(IDR_JPG_BACKDROP, kBackdropTextureSlot));
-  ASSERT_EQ(platform.messageBoxes.size(), 1u);
-  EXPECT_EQ(platform.messageBoxes[0].text, "Could not locate image resource");
-  EXPECT_EQ(platform.messageBoxes[0].caption, "ERROR");
-  EXPECT_EQ(platform.messageBoxes[0].style, kMbOk);
+  EXPECT_EQ(platform.messageBoxes, (std::vector<RecordedMessageBox>{
+                                        {nullptr, "Could not locate image resource", "ERROR", kMbOk}}));
   EXPECT_EQ(platform.resourceTypesAsked, std::vector<std::string>{"jpg"});
   EXPECT_EQ(SceneTextures[kBackdropTextureSlot].textureName, 77u);
   SceneTextures[kBackdropTextureSlot].textureName = 0;

@@ -52,7 +52,7 @@ TEST_F(GlSurfaceTest, TheProjectionFollowsTheClientAreaAndAZeroHeightCountsAsOne
 }
 
 TEST_F(GlSurfaceTest, AMissingPictureStopsTheSetUpAtTheFirstFailure) {
-  const std::vector<uint8_t> tile = ReadTestFile("tests/image/data/tile.jpg");
+  const std::vector<uint8_t> tile = ReadSourceFile("tests/image/data/tile.jpg");
   // Without the world's picture, the backdrop is not even looked for.
   EXPECT_FALSE(InitGLState());
   EXPECT_EQ(platform.resourceTypesAsked.size(), 1u);
@@ -69,7 +69,7 @@ TEST_F(GlSurfaceTest, AMissingPictureStopsTheSetUpAtTheFirstFailure) {
 }
 
 TEST_F(GlSurfaceTest, TexturesAreMipMappedCopiesOfTheDecodedPicture) {
-  const std::vector<uint8_t> world = ReadTestFile("resources/world.jpg");
+  const std::vector<uint8_t> world = ReadSourceFile("resources/world.jpg");
   platform.resources[IDR_JPG_WORLD] = world;
   ASSERT_TRUE(LoadJpegTexture(IDR_JPG_WORLD, kWorldTextureSlot));
   const ImageBuffer& slot = SceneTextures[kWorldTextureSlot];

@@ -8,8 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -34,11 +32,6 @@ inline OffscreenContext& SharedOffscreenContext() {
 inline void DiscardGlErrors() {
   while (glGetError() != GL_NO_ERROR) {
   }
-}
-
-inline std::vector<uint8_t> ReadTestFile(const std::string& relative) {
-  std::ifstream file(SourcePath(relative), std::ios::binary);
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 struct Rgb {

@@ -77,7 +77,7 @@ class SceneTest : public ::testing::Test {
     ASSERT_NE(SharedOffscreenContext().width(), 0);
     // The fixed state comes from the saver's own set-up, over a small stand-in picture.
     platform.resources[IDR_JPG_WORLD] = platform.resources[IDR_JPG_BACKDROP] =
-        ReadTestFile("tests/image/data/tile.jpg");
+        ReadSourceFile("tests/image/data/tile.jpg");
     SetProjection(kOffscreenSize, kOffscreenSize);
     ASSERT_TRUE(InitGLState());
     DiscardGlErrors();

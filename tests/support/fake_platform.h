@@ -6,6 +6,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -16,7 +17,14 @@ struct RecordedMessageBox {
   std::string text;
   std::string caption;
   unsigned style;
+  bool operator==(const RecordedMessageBox& o) const {
+    return owner == o.owner && text == o.text && caption == o.caption && style == o.style;
+  }
 };
+
+inline void PrintTo(const RecordedMessageBox& box, std::ostream* os) {
+  *os << "{" << box.owner << ", \"" << box.text << "\", \"" << box.caption << "\", " << box.style << "}";
+}
 
 struct RecordedDialog {
   int templateId;

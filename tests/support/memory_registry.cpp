@@ -26,27 +26,21 @@ const MemoryRegistry::Key* MemoryRegistry::Find(RegistryRoot root, const std::st
 
 MemoryRegistry::Key& MemoryRegistry::Create(RegistryRoot root, const std::string& path,
                                             const std::string& keyClass) {
-  // The keys above are created too, as the real registry does.
-  for (size_t cut = path.find('\\'); cut != std::string::npos; cut = path.find('\\', cut + 1)) {
-    keys_.emplace(std::make_pair(root, Folded(path.substr(0, cut))), Key{keyClass, {}});
-  }
   return keys_.emplace(std::make_pair(root, Folded(path)), Key{keyClass, {}}).first->second;
 }
 
 RegistryKey MemoryRegistry::OpenOrCreateKey(RegistryRoot root, const char* path,
                                             const char* keyClass) {
   if (failingRoots.count(root)) return nullptr;
-  Key& key = Create(root, path, keyClass);
-  auto handle = std::make_unique<Key*>(&key);
-  RegistryKey opened = handle.get();
-  openHandles_.emplace(opened, std::move(handle));
+  Key* key = &Create(root, path, keyClass);
+  openHandles_.insert(key);
   ++opens;
-  return opened;
+  return key;
 }
 
 MemoryRegistry::Key* MemoryRegistry::OpenKey(RegistryKey handle, const char* use) {
-  auto open = openHandles_.find(handle);
-  if (open != openHandles_.end()) return *open->second;
+  Key* key = static_cast<Key*>(handle);
+  if (openHandles_.count(key)) return key;
   ADD_FAILURE() << use << " through a handle that is not open";
   return nullptr;
 }
@@ -80,7 +74,12 @@ bool MemoryRegistry::SetStringValue(RegistryKey handle, const char* name, const 
 }
 
 void MemoryRegistry::CloseKey(RegistryKey handle) {
-  if (openHandles_.erase(handle) == 0) ADD_FAILURE() << "close of a handle that is not open";
+  auto open = openHandles_.find(static_cast<Key*>(handle));
+  if (open == openHandles_.end()) {
+    ADD_FAILURE() << "close of a handle that is not open";
+    return;
+  }
+  openHandles_.erase(open);
 }
 
 bool MemoryRegistry::KeyExists(RegistryRoot root, const std::string& path) const {
@@ -100,17 +99,15 @@ std::map<std::string, RegistryValue> MemoryRegistry::Values(RegistryRoot root,
 
 std::optional<int32_t> MemoryRegistry::Dword(RegistryRoot root, const std::string& path,
                                              const std::string& name) const {
-  const Key* key = Find(root, path);
-  if (!key) return std::nullopt;
-  auto value = key->values.find(Folded(name));
-  if (value == key->values.end() || value->second.kind != RegistryValueKind::Dword ||
+  auto values = Values(root, path);
+  auto value = values.find(Folded(name));
+  if (value == values.end() || value->second.kind != RegistryValueKind::Dword ||
       value->second.data.size() != 4) {
     return std::nullopt;
   }
-  const std::vector<uint8_t>& bytes = value->second.data;
-  uint32_t dword = 0;
-  for (int i = 0; i < 4; ++i) dword |= uint32_t{bytes[i]} << (8 * i);
-  return static_cast<int32_t>(dword);
+  int32_t dword;
+  std::memcpy(&dword, value->second.data.data(), 4);  // both builds run little-endian
+  return dword;
 }
 
 void MemoryRegistry::PutDword(RegistryRoot root, const std::string& path, const std::string& name,

@@ -1,5 +1,5 @@
 // An in-memory registry for native tests, with the rules of the real one:
-// opening a key creates it (and the keys above it) with the given class, key
+// opening a key creates it with the given class, key
 // paths and value names compare without regard to ASCII case, a query fails
 // for a missing value or one longer than the room given, and an empty value
 // name addresses the key's default value.  Opens can be made to fail, and
@@ -7,7 +7,6 @@
 #pragma once
 #include <cstdint>
 #include <map>
-#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -56,8 +55,8 @@ class MemoryRegistry : public RegistryBackend {
   bool Set(RegistryKey handle, const char* name, RegistryValue value);
 
   std::map<std::pair<RegistryRoot, std::string>, Key> keys_;  // by folded path
-  // An open handle is the address of its entry here; it maps to the key it opened.
-  std::map<const void*, std::unique_ptr<Key*>> openHandles_;
+  // An open handle is the address of the key it opened, once for each open.
+  std::multiset<Key*> openHandles_;
 };
 
 // Installs a registry back end for the lifetime of a test and restores the previous one.

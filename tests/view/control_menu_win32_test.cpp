@@ -3,14 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
-#include <string>
 
 #include "resources/resource_ids.h"
-#include "tests/support/fake_platform.h"
-#include "tests/support/test_paths.h"
-#include "tests/support/win32_dialog_presser.h"
+#include "tests/support/win32_helpers.h"
 #include "tests/view/view_state.h"
-#include "tests/view/win32_services.h"
 
 // Rectangles compared and printed by value in the expectations below (found by
 // argument-dependent look-up, so at global scope; internal to this file).
@@ -20,11 +16,6 @@ static void PrintTo(const RECT& r, std::ostream* os) {
 }
 
 namespace {
-
-const char kKeyList[] =
-    "F1 - This Control Menu\nEsc - Quit\n\nPage Up - Zoom Out\nPage Down - Zoom In\n"
-    "Arrow Keys - Up Down Right Left\nF2,F3 - Rotate Fwd/Bkwd\nF4,F5 - Rotate Vertical\n"
-    "F6,F7 - Rotate Left/Right\nF8,F9 - Speed Up/Down\nHome - Restore Default Position";
 
 int CursorCount() {
   ShowCursor(TRUE);
@@ -42,47 +33,18 @@ class ControlMenuTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ResetViewState();
-    std::string product = BuildPath("nivarel.scr");
-    module_ = LoadLibraryExA(product.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    ASSERT_NE(module_, nullptr) << product;
+    ASSERT_NE(product_.module(), nullptr);
   }
   void TearDown() override {
-    if (dialog_) DestroyWindow(dialog_);
     ClipCursor(nullptr);
-    if (module_) FreeLibrary(module_);
     ResetViewState();
   }
-  HWND Open() {
-    dialog_ = CreateDialogParamA(module_, MAKEINTRESOURCEA(IDD_CONTROL_MENU), nullptr,
-                                 ControlMenuProcedure, 0);
-    return dialog_;
-  }
 
-  HMODULE module_ = nullptr;
-  HWND dialog_ = nullptr;
+  ProductResources product_;
 };
 
-// The template's texts and default button, and the dialog centred with the
-// focus on OK: the layout itself is the resource script's business.
-TEST_F(ControlMenuTest, OpensCentredFromTheProductsTemplate) {
-  HWND dialog = Open();
-  ASSERT_NE(dialog, nullptr);
-  EXPECT_EQ(TextOf(dialog), "Control Menu");
-  HWND ok = GetDlgItem(dialog, IDOK);
-  ASSERT_NE(ok, nullptr);
-  EXPECT_EQ(TextOf(ok), "OK");
-  EXPECT_EQ(GetWindowLongA(ok, GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
-  EXPECT_EQ(TextOf(GetDlgItem(dialog, 0xFFFF)), kKeyList);
-
-  EXPECT_TRUE(IsWindowVisible(dialog));
-  RECT desktop, own;
-  GetWindowRect(GetDesktopWindow(), &desktop);
-  GetWindowRect(dialog, &own);
-  EXPECT_EQ(own.left, (desktop.right - (own.right - own.left)) / 2) << "centred";
-  EXPECT_EQ(own.top, (desktop.bottom - (own.bottom - own.top)) / 2);
-  EXPECT_EQ(GetFocus(), ok);
-}
-
+// Centred with the focus on OK; over the saver the cursor is shown and kept
+// inside the menu until it closes.
 TEST_F(ControlMenuTest, OnlyOverTheSaverIsTheCursorShownAndKeptInsideUntilClosed) {
   for (auto [saver, closer] :
        {std::pair{true, IDOK}, std::pair{true, IDCANCEL}, std::pair{false, IDCANCEL}}) {
@@ -90,10 +52,16 @@ TEST_F(ControlMenuTest, OnlyOverTheSaverIsTheCursorShownAndKeptInsideUntilClosed
     g_bSaverWindow = saver;
     int count = CursorCount();
     RECT clip = CursorClip();
-    HWND dialog = Open();
+    HWND dialog = CreateDialogParamA(g_hInstance, MAKEINTRESOURCEA(IDD_CONTROL_MENU), nullptr,
+                                     ControlMenuProcedure, 0);
     ASSERT_NE(dialog, nullptr);
-    RECT bounds;
+    RECT desktop, bounds;
+    GetWindowRect(GetDesktopWindow(), &desktop);
     GetWindowRect(dialog, &bounds);
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    EXPECT_EQ(bounds.left, (desktop.right - (bounds.right - bounds.left)) / 2) << "centred";
+    EXPECT_EQ(bounds.top, (desktop.bottom - (bounds.bottom - bounds.top)) / 2);
+    EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDOK));
     EXPECT_EQ(CursorCount(), saver ? count + 1 : count);
     EXPECT_EQ(CursorClip(), saver ? bounds : clip);
 
@@ -101,21 +69,15 @@ TEST_F(ControlMenuTest, OnlyOverTheSaverIsTheCursorShownAndKeptInsideUntilClosed
     EXPECT_EQ(CursorCount(), count);
     EXPECT_EQ(CursorClip(), clip);
     DestroyWindow(dialog);
-    dialog_ = nullptr;
   }
 }
 
 TEST_F(ControlMenuTest, RunsModallyThroughThePlatform) {
   ScopedPlatform scoped(Win32Services());
-  HINSTANCE previousInstance = g_hInstance;
-  g_hInstance = module_;
   DialogPresser presser(IDOK);
   ASSERT_TRUE(presser.installed());
-
   EXPECT_EQ(Platform().RunDialog(IDD_CONTROL_MENU, nullptr), 1);
   EXPECT_EQ(presser.lastCaption(), "Control Menu");
-
-  g_hInstance = previousInstance;
 }
 
 }  // namespace

@@ -6,10 +6,9 @@
 
 #include <string>
 
-#include "tests/support/fake_platform.h"
 #include "tests/support/memory_registry.h"
+#include "tests/support/win32_helpers.h"
 #include "tests/view/view_state.h"
-#include "tests/view/win32_services.h"
 #include "view/registry_store.h"
 
 namespace {
@@ -96,7 +95,7 @@ TEST_F(Win32RegistryTest, DwordsRoundTripUnderTheCurrentUserOrReadAsTheDefault) 
   EXPECT_EQ(ReadUserDword("binary2", -9999), 0x0201);
 }
 
-TEST_F(Win32RegistryTest, StringsRoundTripUnderTheLocalMachine) {
+TEST_F(Win32RegistryTest, StringsRoundTripUnderTheLocalMachineAndReadUnderTheClassesRoot) {
   const std::string text = "C:\\Program Files\\Orrinvale\\Nivarel";
   ASSERT_TRUE(WriteMachineString("install_dir", text.c_str()));
   EXPECT_EQ(TypeAndSize(HKEY_LOCAL_MACHINE, "install_dir"),
@@ -109,11 +108,8 @@ TEST_F(Win32RegistryTest, StringsRoundTripUnderTheLocalMachine) {
   PutRaw(HKEY_LOCAL_MACHINE, "bare", REG_SZ, "abcd", 4);  // stored without its terminator
   std::fill(std::begin(buffer), std::end(buffer), 'x');
   EXPECT_STREQ(ReadMachineString("bare", buffer, sizeof buffer, "none"), "abcd");
-}
 
-TEST_F(Win32RegistryTest, ClassesRootReadsFindTheDefaultValue) {
-  PutRaw(HKEY_CLASSES_ROOT, "", REG_SZ, "browser.exe \"%1\"", 17);
-  char buffer[64];
+  PutRaw(HKEY_CLASSES_ROOT, "", REG_SZ, "browser.exe \"%1\"", 17);  // the key's default value
   EXPECT_STREQ(ReadClassesString("", buffer, sizeof buffer, "none"), "browser.exe \"%1\"");
   EXPECT_STREQ(ReadClassesString("missing", buffer, sizeof buffer, "none"), "none");
 }

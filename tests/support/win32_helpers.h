@@ -1,20 +1,55 @@
-// Helpers for Windows tests of the program's dialogs: window texts, and a
-// presser that ends modal dialogs by themselves. Included by *_win32_test.cpp only.
+// Helpers for the Windows tests: the real platform services, the product's own
+// resources, window texts, and a presser that ends modal dialogs by themselves.
+// Included by *_win32_test.cpp only.
 #pragma once
 #include <windows.h>
 
 #include <string>
 
+#include "shell/platform_win32.h"
+#include "tests/support/fake_platform.h"
+#include "tests/support/test_paths.h"
+
+// The real Win32 platform services, without leaving them installed: fixtures
+// install them with ScopedPlatform.
+inline PlatformServices& Win32Services() {
+  static PlatformServices* services = [] {
+    PlatformServices* previous = CurrentPlatformOrNull();
+    InstallWin32Platform();
+    PlatformServices* win32 = CurrentPlatformOrNull();
+    InstallPlatform(previous);
+    return win32;
+  }();
+  return *services;
+}
+
+// While it lives, nivarel.scr's resources (its dialog templates and pictures)
+// are the program's own: g_hInstance is the product loaded as data.
+class ProductResources {
+ public:
+  ProductResources()
+      : module_(LoadLibraryExA(BuildPath("nivarel.scr").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)),
+        previous_(g_hInstance) {
+    if (module_) g_hInstance = module_;
+  }
+  ~ProductResources() {
+    g_hInstance = previous_;
+    if (module_) FreeLibrary(module_);
+  }
+  ProductResources(const ProductResources&) = delete;
+  ProductResources& operator=(const ProductResources&) = delete;
+
+  HMODULE module() const { return module_; }
+
+ private:
+  HMODULE module_;
+  HINSTANCE previous_;
+};
+
 inline std::string TextOf(HWND window) {
   char text[512] = "";
   GetWindowTextA(window, text, sizeof text);
   return text;
-}
-
-inline std::string ClassOf(HWND window) {
-  char name[256] = "";
-  GetClassNameA(window, name, sizeof name);
-  return name;
 }
 
 // While it lives, presses `button` in every dialog of this thread (or only in
