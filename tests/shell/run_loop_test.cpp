@@ -11,9 +11,7 @@
 #include "tests/shell/fake_scene.h"
 #include "tests/support/fake_platform.h"
 #include "tests/support/memory_registry.h"
-#include "view/live_view.h"
-#include "view/module_table.h"
-#include "view/registry_store.h"
+#include "tests/view/view_state.h"
 #include "view/virtual_keys.h"
 
 namespace {
@@ -26,16 +24,14 @@ constexpr uint32_t kStartTick = 5000000;
 
 class RunLoop : public testing::Test {
  protected:
-  RunLoop() {
-    g_fDepth = 40.0f;
-    g_fHorz = g_fVert = g_fXrot = g_fYrot = g_fZrot = 0.0f;
-    g_fSpeed = 5.0f;
-    g_moduleTable = ModuleTable{};
-    g_nCurrentModule = 1;
-    g_nCycleTime = 0;
-    g_registryStore = RegistryStore{kSettingsKeyPath, ""};
-    g_bSaverWindow = g_bFullScreen = g_bStop = g_bClosed = g_bInFrame = false;
-    g_dwCycleStart = g_dwLastFrame = 0;
+  RunLoop() { Reset(); }
+
+  void Reset() {
+    platform = FakePlatform();
+    scene.calls.clear();
+    ResetViewState();
+    g_bClosed = g_bInFrame = false;
+    g_dwLastFrame = 0;
     g_hSaverWindow = Window();
     g_bRateOk = true;
     g_fFrameRate = 33.0f;
@@ -103,6 +99,12 @@ TEST_F(RunLoop, StartLoadsSettingsMakesTheSurfaceProbesAndPostsTheFirstFrame) {
   EXPECT_EQ(platform.posted[0].message, WM_RENDER_FRAME);
   EXPECT_EQ(platform.posted[0].wParam, static_cast<uintptr_t>(-1));
   EXPECT_EQ(platform.posted[0].lParam, -1);
+
+  // Each frame raises the saver window and posts the next.
+  PumpMessages(1);
+  EXPECT_EQ(platform.raised, (std::vector<WindowHandle>{Window()}));
+  EXPECT_EQ(PostedMessages(), (std::vector<unsigned>{WM_RENDER_FRAME, WM_RENDER_FRAME}));
+  EXPECT_FALSE(g_bInFrame);
 }
 
 TEST_F(RunLoop, OnlyAWindowAsWideAsTheDesktopRunsFullScreen) {
@@ -189,14 +191,6 @@ TEST_F(RunLoop, ASingleActiveModuleNeverSwitchesWhateverTheCycleTime) {
   EXPECT_EQ(g_nCurrentModule, 1);
   EXPECT_EQ(g_dwCycleStart, kStartTick);
   EXPECT_EQ(g_moduleTable.modules[1].depth, 192.0f);
-}
-
-TEST_F(RunLoop, EachFrameRaisesTheSaverWindowAndPostsTheNext) {
-  BeginSaverRun(Window());
-  PumpMessages(1);
-  EXPECT_EQ(platform.raised, (std::vector<WindowHandle>{Window()}));
-  EXPECT_EQ(PostedMessages(), (std::vector<unsigned>{WM_RENDER_FRAME, WM_RENDER_FRAME}));
-  EXPECT_FALSE(g_bInFrame);
 }
 
 TEST_F(RunLoop, ThePendingInputOfTheWindowIsHandledBeforeEachFrame) {
@@ -287,42 +281,42 @@ TEST_F(RunLoop, AFrameMessageDispatchedFromInsideTheDrainDoesNothing) {
   EXPECT_EQ(platform.raised.size(), 1u);
 }
 
-TEST_F(RunLoop, TooSlowInFullScreenShowsTheAdviceAndClosesWithoutDrawing) {
-  scene.probedRateOk = false;
-  scene.probedRate = 2.9f;
-  BeginSaverRun(Window());
-  PumpMessages(10);
+// Below three frames a second the full-screen saver advises and closes without
+// drawing, and the preview falls back to the blank scene for good.
+TEST_F(RunLoop, ASlowMachineIsJudgedByItsProbedRate) {
+  const struct {
+    int width;
+    float rate;
+    bool advised;
+    int world, blank, module;
+  } cases[] = {
+      {kDesktopWidth, 2.9f, true, 0, 0, 1},
+      {kDesktopWidth, 3.0f, false, 3, 0, 1},
+      {152, 1.5f, false, 0, 3, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.width << " wide at " << c.rate);
+    Reset();
+    platform.clientWidths[Window()] = c.width;
+    scene.probedRateOk = false;
+    scene.probedRate = c.rate;
+    BeginSaverRun(Window());
+    PumpMessages(c.advised ? 10 : 3);
 
-  ASSERT_EQ(platform.dialogs.size(), 1u);
-  EXPECT_EQ(platform.dialogs[0].templateId, IDD_ADVICE);
-  EXPECT_EQ(platform.dialogs[0].owner, Window());
-  EXPECT_EQ(scene.Count("world") + scene.Count("blank"), 0);
-  EXPECT_EQ(platform.framesPresented, 0);
-  EXPECT_EQ(PostedMessages(), (std::vector<unsigned>{WM_RENDER_FRAME, kWmClose}));
-  EXPECT_EQ(scene.Count("destroy"), 1);
-}
-
-TEST_F(RunLoop, AJudgedSlowMachineAtThreeFramesASecondOrMoreRunsNormally) {
-  scene.probedRateOk = false;
-  scene.probedRate = 3.0f;
-  BeginSaverRun(Window());
-  PumpMessages(3);
-  EXPECT_TRUE(platform.dialogs.empty());
-  EXPECT_EQ(scene.Count("world"), 3);
-  EXPECT_EQ(g_nCurrentModule, 1);
-}
-
-TEST_F(RunLoop, TooSlowInThePreviewFallsBackToTheBlankSceneForGood) {
-  platform.clientWidths[Window()] = 152;
-  scene.probedRateOk = false;
-  scene.probedRate = 1.5f;
-  BeginSaverRun(Window());
-  PumpMessages(3);
-  EXPECT_TRUE(platform.dialogs.empty());
-  EXPECT_EQ(scene.Count("blank"), 3);
-  EXPECT_EQ(scene.Count("world"), 0);
-  EXPECT_EQ(platform.framesPresented, 3);
-  EXPECT_EQ(g_nCurrentModule, 0);
+    EXPECT_EQ(scene.Count("world"), c.world);
+    EXPECT_EQ(scene.Count("blank"), c.blank);
+    EXPECT_EQ(platform.framesPresented, c.world + c.blank);
+    EXPECT_EQ(g_nCurrentModule, c.module);
+    if (!c.advised) {
+      EXPECT_TRUE(platform.dialogs.empty());
+      continue;
+    }
+    ASSERT_EQ(platform.dialogs.size(), 1u);
+    EXPECT_EQ(platform.dialogs[0].templateId, IDD_ADVICE);
+    EXPECT_EQ(platform.dialogs[0].owner, Window());
+    EXPECT_EQ(PostedMessages(), (std::vector<unsigned>{WM_RENDER_FRAME, kWmClose}));
+    EXPECT_EQ(scene.Count("destroy"), 1);
+  }
 }
 
 }  // namespace

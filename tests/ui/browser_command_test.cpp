@@ -10,40 +10,26 @@ namespace {
 
 const std::string kAddress = "http://nivarel.example.com/";
 
-struct LaunchCase {
-  const char* name;
-  const char* registered;
-  const char* program;
-  std::string parameters;
-};
-
-void PrintTo(const LaunchCase& c, std::ostream* os) { *os << c.name; }
-
-class BrowserLaunchRule : public testing::TestWithParam<LaunchCase> {};
-
-TEST_P(BrowserLaunchRule, PicksProgramAndParameters) {
-  const LaunchCase& c = GetParam();
-  BrowserLaunch launch = ChooseBrowserLaunch(kAddress, c.registered);
-  EXPECT_EQ(launch.program, c.program);
-  EXPECT_EQ(launch.parameters, c.parameters);
+TEST(BrowserLaunch, PicksProgramAndParametersFromTheRegisteredCommand) {
+  const struct {
+    const char* registered;
+    const char* program;
+    std::string parameters;
+  } cases[] = {
+      {"\"C:\\Browsers\\Web.exe\" -url \"%1\"", "c:\\browsers\\web.exe", " -url " + kAddress},
+      {"c:\\browsers\\web.exe %1", "c:\\browsers\\web.exe", "%1 " + kAddress},  // unquoted: kept
+      {"\"C:\\Program Files\\IExplore.EXE\" -nohome", "iexplore.exe", "-new " + kAddress},
+      {"c:\\browsers\\web.exe", "c:\\browsers\\web.exe", kAddress},
+      {"\"c:\\browsers\\web.exe\"", "c:\\browsers\\web.exe", kAddress},
+      {"web.exe --new-window \"%1\" --flag", "web.exe", "--new-window " + kAddress},
+      {"dummy", "iexplore.exe", "-new " + kAddress},  // no program at all
+  };
+  for (const auto& c : cases) {
+    BrowserLaunch launch = ChooseBrowserLaunch(kAddress, c.registered);
+    EXPECT_EQ(launch.program, c.program) << c.registered;
+    EXPECT_EQ(launch.parameters, c.parameters) << c.registered;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    RegisteredCommands, BrowserLaunchRule,
-    testing::Values(
-        LaunchCase{"QuotedProgramAndQuotedPlaceholder", "\"C:\\Browsers\\Web.exe\" -url \"%1\"",
-                   "c:\\browsers\\web.exe", " -url " + kAddress},
-        LaunchCase{"UnquotedPlaceholderIsKept", "c:\\browsers\\web.exe %1", "c:\\browsers\\web.exe",
-                   "%1 " + kAddress},
-        LaunchCase{"DefaultBrowserInAnyCase", "\"C:\\Program Files\\IExplore.EXE\" -nohome",
-                   "iexplore.exe", "-new " + kAddress},
-        LaunchCase{"EndsRightAfterExe", "c:\\browsers\\web.exe", "c:\\browsers\\web.exe", kAddress},
-        LaunchCase{"QuoteIsAllThatFollowsExe", "\"c:\\browsers\\web.exe\"", "c:\\browsers\\web.exe",
-                   kAddress},
-        LaunchCase{"TextAfterPlaceholderIsDropped", "web.exe --new-window \"%1\" --flag",
-                   "web.exe", "--new-window " + kAddress},
-        LaunchCase{"NoExeAtAll", "dummy", "iexplore.exe", "-new " + kAddress}),
-    [](const testing::TestParamInfo<LaunchCase>& info) { return std::string(info.param.name); });
 
 TEST(BrowserLaunch, LongCommandAndAddressAreKeptWhole) {
   // Parameters built from a command near the registry buffer's limit and a

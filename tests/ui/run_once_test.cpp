@@ -14,6 +14,8 @@
 namespace {
 
 constexpr char kSettingsPath[] = "Software\\Orrinvale\\Nivarel";
+constexpr char kRemovalText[] = "This Screen saver will be removed\nthe next time you start Windows.";
+constexpr char kRemovalCaption[] = "Screen saver will be removed.";
 
 TEST(FirstFreeRunOnceName, TakesTheFirstNameOfTheSequenceThatIsFree) {
   struct Case {
@@ -83,12 +85,8 @@ TEST_F(SaverRemoval, PutsTheUninstallerOnTheRunOnceListAndSaysSo) {
   EXPECT_TRUE(ScheduleSaverRemoval(&dialog));
 
   EXPECT_EQ(RunOnce("kill_saver"), "C:\\Program Files\\Orrinvale\\Nivarel\\uninstal.exe");
-  ASSERT_EQ(platform.messageBoxes.size(), 1u);
-  EXPECT_EQ(platform.messageBoxes[0].owner, &dialog);
-  EXPECT_EQ(platform.messageBoxes[0].text,
-            "This Screen saver will be removed\nthe next time you start Windows.");
-  EXPECT_EQ(platform.messageBoxes[0].caption, "Screen saver will be removed.");
-  EXPECT_EQ(platform.messageBoxes[0].style, kMbOk);
+  EXPECT_EQ(platform.messageBoxes,
+            (std::vector<RecordedMessageBox>{{&dialog, kRemovalText, kRemovalCaption, kMbOk}}));
   // The settings operations find their own key selected again.
   EXPECT_EQ(g_registryStore.keyPath, kSettingsPath);
   EXPECT_EQ(registry.OpenHandles(), 0u);
@@ -109,17 +107,17 @@ TEST_F(SaverRemoval, NeverOverwritesAnEntryButReusesAnEmptyOne) {
   EXPECT_EQ(RunOnce("kill_saver3"), "<missing>");
 }
 
-TEST_F(SaverRemoval, AMissingInstallFolderGivesTheBareUninstallerName) {
+TEST_F(SaverRemoval, AMissingInstallFolderGivesTheBareNameAndAFailedWriteIsNotReported) {
   ScheduleSaverRemoval(&dialog);
   EXPECT_EQ(RunOnce("kill_saver"), "\\uninstal.exe");
-}
 
-TEST_F(SaverRemoval, AFailedWriteIsNotReported) {
-  registry.failWrites = true;
+  MemoryRegistry failing;
+  ScopedRegistryBackend scoped(failing);
+  failing.failWrites = true;
   EXPECT_TRUE(ScheduleSaverRemoval(&dialog));
-  EXPECT_EQ(RunOnce("kill_saver"), "<missing>");
-  ASSERT_EQ(platform.messageBoxes.size(), 1u);
-  EXPECT_EQ(platform.messageBoxes[0].caption, "Screen saver will be removed.");
+  EXPECT_TRUE(failing.Values(RegistryRoot::LocalMachine, kRunOnceKeyPath).empty());
+  const RecordedMessageBox said = {&dialog, kRemovalText, kRemovalCaption, kMbOk};
+  EXPECT_EQ(platform.messageBoxes, (std::vector<RecordedMessageBox>{said, said}));
 }
 
 TEST_F(SaverRemoval, AnInstallFolderTooLongForTheCommandIsRefused) {

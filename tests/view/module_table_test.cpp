@@ -18,18 +18,6 @@ class ModuleTableTest : public ::testing::Test {
   }
 };
 
-TEST_F(ModuleTableTest, ResetFillsEverySlotAndTheDefaultsWithTheBuiltInPresets) {
-  g_moduleTable.modules[1].active = false;
-  g_moduleTable.defaults[1].depth = 7.0f;
-  ResetModuleTable();
-  for (int module = 0; module <= MaxModules; ++module) {
-    LiveView expected = {module == 1 ? 192.0f : 40.0f, 0, 0, 0, 0, 0, 0.5f};
-    EXPECT_EQ(ViewOf(g_moduleTable.modules[module]), expected) << module;
-    EXPECT_EQ(ViewOf(g_moduleTable.defaults[module]), expected) << module;
-    EXPECT_TRUE(g_moduleTable.modules[module].active && g_moduleTable.defaults[module].active);
-  }
-}
-
 TEST_F(ModuleTableTest, InvalidModuleNumbersChangeNothing) {
   for (int module : {INT_MIN, -1, 0, MaxModules + 1, INT_MAX}) {
     SCOPED_TRACE(module);
