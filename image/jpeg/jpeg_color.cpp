@@ -5,6 +5,9 @@
 
 #include <cstring>
 
+#include "image/jpeg/jpeg_color_blocks.h"
+#include "image/jpeg/jpeg_color_sse2.h"
+
 namespace {
 
 uint8_t ClampToByte(int32_t v) {
@@ -18,12 +21,6 @@ void StorePixel(const JpegColorTables& t, int y, int cb, int cr, uint8_t* pixel)
   pixel[1] = ClampToByte(y + ((t.crToG[cr] + t.cbToG[cb]) >> 16));
   pixel[2] = ClampToByte(y + t.cbToB[cb]);
   // pixel[3] is left as it is: the caller sees it as the never-written fourth byte.
-}
-
-constexpr int kBlockBytes = 64;
-
-const uint8_t* BlockRow(const uint8_t* mcu, int block, int row) {
-  return mcu + block * kBlockBytes + 8 * row;
 }
 
 // One line of an MCU whose luminance comes from lumaLeft (and lumaRight for
@@ -107,28 +104,36 @@ void BuildColorTables(JpegColorTables& tables) {
 
 uint8_t* ConvertMcuRowLine(JpegLayout layout, const JpegColorTables& tables,
                            const uint8_t* sampleRow, int mcusPerRow, int r,
-                           int linesLeftInMcuRow, uint8_t* lineA, uint8_t* lineB) {
-  switch (layout) {
-    case LayoutGrey:
-      ConvertGreyLine(sampleRow, mcusPerRow, r, lineA);
+                           int linesLeftInMcuRow, uint8_t* lineA, uint8_t* lineB, bool fast) {
+  if (layout == LayoutGrey) {
+    ConvertGreyLine(sampleRow, mcusPerRow, r, lineA);
+    return lineA;
+  }
+  // Two lines share a chroma row, so both are made at once; the second is
+  // already waiting in lineB when its turn comes.
+  const bool twoLines = layout == Layout440 || layout == Layout420;
+  if (twoLines && linesLeftInMcuRow % 2 != 0) return lineB;
+  if constexpr (kHaveColorSse2) {
+    if (fast) {
+      ConvertColourLinesSse2(layout, sampleRow, mcusPerRow, r, lineA, lineB);
       return lineA;
+    }
+  }
+  switch (layout) {
     case Layout444:
       Convert444Line(tables, sampleRow, mcusPerRow, r, lineA);
-      return lineA;
+      break;
     case Layout422:
       Convert422Line(tables, sampleRow, mcusPerRow, r, lineA);
-      return lineA;
+      break;
     case Layout440:
+      Convert440Lines(tables, sampleRow, mcusPerRow, r, lineA, lineB);
+      break;
     case Layout420:
-      // Two lines share a chroma row, so both are made at once; the second is
-      // already waiting in lineB when its turn comes.
-      if (linesLeftInMcuRow % 2 != 0) return lineB;
-      if (layout == Layout440) {
-        Convert440Lines(tables, sampleRow, mcusPerRow, r, lineA, lineB);
-      } else {
-        Convert420Lines(tables, sampleRow, mcusPerRow, r, lineA, lineB);
-      }
-      return lineA;
+      Convert420Lines(tables, sampleRow, mcusPerRow, r, lineA, lineB);
+      break;
+    case LayoutGrey:
+      break;
   }
   return lineA;
 }

@@ -132,7 +132,7 @@ int JpegDecoder::nextScanLine(const uint8_t** line, int* byteCount) {
   int r = d.mcuHeight - d.linesLeftInMcuRow;
   const uint8_t* converted =
       ConvertMcuRowLine(d.layout, d.colorTables, d.sampleRow, d.mcusPerRow, r,
-                        d.linesLeftInMcuRow, d.lineA, d.lineB);
+                        d.linesLeftInMcuRow, d.lineA, d.lineB, d.fast);
   --d.linesLeftInImage;
   --d.linesLeftInMcuRow;
   if (line != nullptr) *line = converted;

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <random>
 #include <vector>
 
 namespace {
@@ -30,7 +31,7 @@ Rgb ConvertPixel(const JpegColorTables& t, int y, int cb, int cr) {
   samples[64] = static_cast<uint8_t>(cb);
   samples[128] = static_cast<uint8_t>(cr);
   std::vector<uint8_t> line(16 * 4), unused(16 * 4);
-  ConvertMcuRowLine(Layout444, t, samples.data(), 1, 0, 8, line.data(), unused.data());
+  ConvertMcuRowLine(Layout444, t, samples.data(), 1, 0, 8, line.data(), unused.data(), false);
   return {line[0], line[1], line[2]};
 }
 
@@ -92,7 +93,7 @@ std::vector<std::vector<uint8_t>> HandOutMcuRow(const LayoutCase& c, const JpegC
     const bool secondOfPair = TwoLineLayout(c.layout) && left % 2;
     const std::vector<uint8_t> aBefore = lineA, bBefore = lineB;
     const uint8_t* line = ConvertMcuRowLine(c.layout, t, samples.data(), mcus, r, left,
-                                            lineA.data(), lineB.data());
+                                            lineA.data(), lineB.data(), false);
     EXPECT_EQ(line, secondOfPair ? lineB.data() : lineA.data()) << r;
     // The second line of a pair was written with the first: this call writes nothing.
     if (secondOfPair) {
@@ -150,7 +151,7 @@ TEST(JpegColor, GreyLinesCopyRowROfEachBlock) {
   std::vector<uint8_t> lineA(16 * mcus, kUntouched), lineB(16 * mcus, kUntouched);
   for (int r = 0; r < 8; ++r) {
     const uint8_t* line = ConvertMcuRowLine(LayoutGrey, t, samples.data(), mcus, r, 8 - r,
-                                            lineA.data(), lineB.data());
+                                            lineA.data(), lineB.data(), false);
     ASSERT_EQ(line, lineA.data());
     for (int x = 0; x < 8 * mcus; ++x) EXPECT_EQ(line[x], samples[64 * (x / 8) + 8 * r + x % 8]) << r << "," << x;
     EXPECT_EQ(lineA[8 * mcus], kUntouched);
@@ -201,7 +202,7 @@ TEST(JpegColor, OnePixelWideAndOddHeightImages) {
         if (linesLeftInMcuRow == 0) linesLeftInMcuRow = c.mcuHeight;
         const int r = c.mcuHeight - linesLeftInMcuRow;
         last = ConvertMcuRowLine(c.layout, t, samples.data(), 1, r, linesLeftInMcuRow,
-                                 lineA.data(), lineB.data());
+                                 lineA.data(), lineB.data(), false);
         const uint8_t expected = samples[64 * c.lumaBlock(0, r) + 8 * (r % 8)];
         ASSERT_EQ(last[0], expected) << c.layout << " height " << height << " line " << line;
         --linesLeftInMcuRow;
@@ -210,6 +211,67 @@ TEST(JpegColor, OnePixelWideAndOddHeightImages) {
       for (size_t i = c.mcuWidth * 4; i < lineA.size(); ++i) {
         ASSERT_EQ(lineA[i], kUntouched) << i;
         ASSERT_EQ(lineB[i], kUntouched) << i;
+      }
+    }
+  }
+}
+
+// The fast conversion against the table one: the same bytes everywhere, the
+// fourth byte of each pixel aside, which both leave 0 in zero-filled buffers.
+
+TEST(JpegColor, FastMatchesTablesForEveryYCbCr) {
+  // Each call covers every (Y, Cr) pair for one Cb: 4:4:4 pixel k of the MCU
+  // row (MCU k / 64, row k / 8 % 8, column k % 8) has Y = k % 256, Cr = k / 256.
+  const JpegColorTables t = Tables();
+  const int mcus = 1024;
+  std::vector<uint8_t> samples(mcus * 3 * 64);
+  std::vector<uint8_t> fast(mcus * 32), reference(mcus * 32), unused(16);
+  for (int cb = 0; cb < 256; ++cb) {
+    for (int k = 0; k < mcus * 64; ++k) {
+      uint8_t* mcu = &samples[3 * 64 * (k / 64)];
+      mcu[k % 64] = static_cast<uint8_t>(k % 256);
+      mcu[64 + k % 64] = static_cast<uint8_t>(cb);
+      mcu[128 + k % 64] = static_cast<uint8_t>(k / 256);
+    }
+    for (int r = 0; r < 8; ++r) {
+      ConvertMcuRowLine(Layout444, t, samples.data(), mcus, r, 8 - r, fast.data(), unused.data(), true);
+      ConvertMcuRowLine(Layout444, t, samples.data(), mcus, r, 8 - r, reference.data(), unused.data(),
+                        false);
+      ASSERT_EQ(fast, reference) << "Cb " << cb << " row " << r;
+    }
+  }
+}
+
+TEST(JpegColor, FastMatchesTablesInEveryLayoutAndWidth) {
+  const JpegColorTables t = Tables();
+  // Fills of the luminance, Cb and Cr blocks; -1 is seeded noise.
+  struct Fill { int y, cb, cr; };
+  const Fill fills[] = {{-1, -1, -1}, {0, 0, 0}, {255, 255, 255}, {255, -1, 255}, {0, 0, -1}};
+  std::mt19937 random(20240611);
+  for (const LayoutCase& c : kColourLayouts) {
+    for (int mcus = 1; mcus <= 9; ++mcus) {
+      for (const Fill& fill : fills) {
+        std::vector<uint8_t> samples(64 * c.blocksPerMcu * mcus);
+        for (size_t i = 0; i < samples.size(); ++i) {
+          const int block = static_cast<int>(i / 64 % c.blocksPerMcu);
+          const int value = block < c.lumaBlocks ? fill.y : block == c.lumaBlocks ? fill.cb : fill.cr;
+          samples[i] = static_cast<uint8_t>(value < 0 ? random() : value);
+        }
+        // Padded as the decoder pads them; the padding must stay untouched.
+        const size_t lineBytes = static_cast<size_t>(mcus * c.mcuWidth * 4 + 8);
+        std::vector<uint8_t> fastA(lineBytes), fastB(lineBytes), refA(lineBytes), refB(lineBytes);
+        for (int left = c.mcuHeight; left > 0; --left) {
+          const int r = c.mcuHeight - left;
+          const uint8_t* fast = ConvertMcuRowLine(c.layout, t, samples.data(), mcus, r, left,
+                                                  fastA.data(), fastB.data(), true);
+          const uint8_t* ref = ConvertMcuRowLine(c.layout, t, samples.data(), mcus, r, left,
+                                                 refA.data(), refB.data(), false);
+          const std::string where = "layout " + std::to_string(c.layout) + " mcus " +
+                                    std::to_string(mcus) + " line " + std::to_string(r);
+          ASSERT_EQ(fast == fastB.data(), ref == refB.data()) << where;
+          ASSERT_EQ(fastA, refA) << where;
+          ASSERT_EQ(fastB, refB) << where;
+        }
       }
     }
   }
