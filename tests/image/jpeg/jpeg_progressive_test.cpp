@@ -288,5 +288,21 @@ TEST(JpegProgressive, ScanChecks) {
   }
 }
 
+// A first-scan value shifted by Al can wrap to 0 in 16 bits; refinement must
+// then treat its position as zero, as the stored value says.  (Decode checks
+// that both engines agree, which is what this stream is for.)
+TEST(JpegProgressive, ShiftedValueThatWrapsToZeroIsRefinedAsZero) {
+  StreamBuilder s;
+  s.greyHeaders(8, 8, 0xC2);
+  s.sos({{1, 0, 0}}, 0, 0, 0, 0).raw(BitWriter().dc(5).finish());
+  // 8 << 13 wraps to 0 at position 1; 1 << 13 stays at position 2.
+  s.sos({{1, 0, 0}}, 1, 5, 0, 13).raw(BitWriter().ac(0, 8).ac(0, 1).endOfBlock().finish());
+  // A new value after no zero to skip, then corrections for what follows.
+  s.sos({{1, 0, 0}}, 1, 5, 13, 12).raw(BitWriter().ac(0, 1).bits(1, 1).bits(0b11, 2).endOfBlock().finish());
+  const DecodeResult result = Decode(s.eoi().bytes);
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.lines.size(), 8u);
+}
+
 }  // namespace
 }  // namespace jpegtest

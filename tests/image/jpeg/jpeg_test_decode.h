@@ -1,6 +1,8 @@
 // Runs the decoder over a byte stream the way the texture loader does and
 // records everything a test may want to check.
 #pragma once
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <vector>
 
@@ -32,9 +34,8 @@ struct DecodeResult {
   }
 };
 
-inline DecodeResult Decode(const std::vector<uint8_t>& bytes, bool useMmx = false,
-                           int chunkSize = 4096, int failingRead = 0,
-                           JpegEngine engine = JpegEngine::Fast) {
+inline DecodeResult DecodeWith(JpegEngine engine, const std::vector<uint8_t>& bytes, bool useMmx,
+                               int chunkSize, int failingRead) {
   DecodeResult result;
   MemoryJpegSource source(bytes, chunkSize);
   source.failingRead = failingRead;
@@ -61,6 +62,20 @@ inline DecodeResult Decode(const std::vector<uint8_t>& bytes, bool useMmx = fals
   result.endUseCalls = source.endUseCalls;
   result.readCalls = source.readCalls;
   return result;
+}
+
+// Decodes with the fast engine and checks on the way that the plain reference
+// gives exactly the same: every decoder test is also a test of the two
+// engines' agreement on its stream.
+inline DecodeResult Decode(const std::vector<uint8_t>& bytes, bool useMmx = false,
+                           int chunkSize = 4096, int failingRead = 0) {
+  DecodeResult fast = DecodeWith(JpegEngine::Fast, bytes, useMmx, chunkSize, failingRead);
+  const DecodeResult reference =
+      DecodeWith(JpegEngine::Reference, bytes, useMmx, chunkSize, failingRead);
+  EXPECT_TRUE(fast == reference) << "the engines disagree: status " << fast.status << " against "
+                                 << reference.status << ", " << fast.lines.size() << " lines against "
+                                 << reference.lines.size();
+  return fast;
 }
 
 }  // namespace jpegtest
