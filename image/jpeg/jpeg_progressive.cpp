@@ -260,14 +260,26 @@ NIVAREL_JPEG_INLINE bool FastAcRefine(JpegDecoderState& d, Reader& reader, int c
   if (d.eobRun == 0) {
     const HuffmanDecodeTable& table = *d.huffmanTables[d.components[component].acSlot];
     for (; k <= se; ++k) {
-      const int symbol = reader.symbol(table);
-      int run = symbol >> 4;
-      const int size = symbol & 15;
+      int run = 0;
+      int size = 0;
       int32_t newValue = 0;
-      if (size != 0) {
-        if (size != 1) return d.fail(EntropyDataBad);
-        newValue = reader.bits(1) != 0 ? plus : minus;
-      } else if (run != 15) {
+      // A new value's code and its sign bit are one fast entry of value +-1.
+      const int32_t entry = reader.peekValue(table);
+      if (entry != 0 && (FastValue(entry) == 1 || FastValue(entry) == -1)) {
+        reader.take(FastValueLength(entry));
+        run = FastValueRun(entry);
+        size = 1;
+        newValue = FastValue(entry) > 0 ? plus : minus;
+      } else {
+        const int symbol = reader.symbol(table);
+        run = symbol >> 4;
+        size = symbol & 15;
+        if (size != 0) {
+          if (size != 1) return d.fail(EntropyDataBad);
+          newValue = reader.bits(1) != 0 ? plus : minus;
+        }
+      }
+      if (size == 0 && run != 15) {
         d.eobRun = (1 << run) + static_cast<int>(reader.bits(run));
         break;
       }
