@@ -439,10 +439,15 @@ bool DecodeInterleavedDc(JpegDecoderState& d) {
   return decoded;
 }
 
-// Whether every block of an interleaved scan lies inside its buffer.
+// Whether every block of an interleaved scan lies inside its buffer.  A scan
+// that names a component twice steps that component's blocks on past its
+// MCU, which only the cursor follows.
 bool InterleavedScanFits(const JpegDecoderState& d) {
   for (int i = 0; i < d.scanComponentCount; ++i) {
     const int c = d.scanComponents[i];
+    for (int j = 0; j < i; ++j) {
+      if (d.scanComponents[j] == c) return false;
+    }
     const CoefficientBuffer& buffer = d.dcBuffers[c];
     if (d.scanMcusPerRow * d.components[c].h > buffer.blocksAcross ||
         d.scanMcuRows * d.components[c].v > buffer.blocksDown) {

@@ -219,6 +219,13 @@ const StartCase kStartCases[] = {
            .sos({{1, 0, 0}, {1, 0, 0}, {1, 0, 0}, {2, 0, 0}}).eoi().bytes;
      },
      InternalLimit},
+    {"ProgressiveDcScanNamesAComponentTwice",
+     [] {
+       return StreamBuilder().soi().dqt(0).directTables()
+           .sof(0xC2, 8, 8, {{1, 1, 1, 0}, {2, 1, 1, 0}, {3, 1, 1, 0}})
+           .sos({{1, 0, 0}, {3, 0, 0}, {3, 0, 0}}, 0, 0, 0, 0).raw({0, 0, 0, 0}).eoi().bytes;
+     },
+     InternalLimit},
 };
 
 INSTANTIATE_TEST_SUITE_P(JpegHeaders, StartStatus, testing::ValuesIn(kStartCases),
