@@ -59,7 +59,7 @@ bool JpegDecoderState::produceMcuRow() {
 
 void JpegDecoderState::transformRow() {
   if (!useMmx) {
-    TransformRowLlm(coefficientRow, blocksPerRow, sampleRow);
+    TransformRowLlm(coefficientRow, blocksPerRow, sampleRow, fast);
     return;
   }
   // Each block of the MCU is dequantised with its own component's table.
@@ -68,7 +68,7 @@ void JpegDecoderState::transformRow() {
     const McuBlock& mcuBlock = mcuBlocks[b < scanBlocksPerMcu ? b : b % scanBlocksPerMcu];
     quantForBlock[b] = quantTables[components[mcuBlock.component].quantSlot];
   }
-  TransformRowAan(coefficientRow, mcusPerRow, layoutBlocksPerMcu, quantForBlock, sampleRow);
+  TransformRowAan(coefficientRow, mcusPerRow, layoutBlocksPerMcu, quantForBlock, sampleRow, fast);
 }
 
 JpegDecoder::JpegDecoder(JpegSource* source, bool useMmx, JpegEngine engine)

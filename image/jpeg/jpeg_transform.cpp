@@ -207,18 +207,45 @@ void InverseDctAan(const int16_t coefficients[64], const uint16_t prescaledQuant
   for (int i = 0; i < 64; ++i) samples[i] = ClampToByte((d[i] >> 5) + 128);
 }
 
-void TransformRowLlm(const int16_t* coefficientRow, int blocksPerRow, uint8_t* sampleRow) {
+namespace {
+
+// The row loops, with the kernel fixed at compile time so that choosing it
+// costs nothing per block.
+template <void (*Kernel)(const int16_t*, uint8_t*)>
+void TransformBlocksLlm(const int16_t* coefficientRow, int blocksPerRow, uint8_t* sampleRow) {
   for (int block = 0; block < blocksPerRow; ++block) {
-    InverseDctLlm(coefficientRow + 64 * block, sampleRow + 64 * block);
+    Kernel(coefficientRow + 64 * block, sampleRow + 64 * block);
   }
 }
 
-void TransformRowAan(const int16_t* coefficientRow, int mcusPerRow, int blocksPerMcu,
-                     const uint16_t* const quantForBlock[], uint8_t* sampleRow) {
-  int block = 0;
+template <void (*Kernel)(const int16_t*, const uint16_t*, uint8_t*)>
+void TransformBlocksAan(const int16_t* coefficientRow, int mcusPerRow, int blocksPerMcu,
+                        const uint16_t* const quantForBlock[], uint8_t* sampleRow) {
   for (int mcu = 0; mcu < mcusPerRow; ++mcu) {
-    for (int inMcu = 0; inMcu < blocksPerMcu; ++inMcu, ++block) {
-      InverseDctAan(coefficientRow + 64 * block, quantForBlock[inMcu], sampleRow + 64 * block);
+    for (int inMcu = 0; inMcu < blocksPerMcu; ++inMcu) {
+      Kernel(coefficientRow, quantForBlock[inMcu], sampleRow);
+      coefficientRow += 64;
+      sampleRow += 64;
     }
   }
+}
+
+}  // namespace
+
+void TransformRowLlm(const int16_t* coefficientRow, int blocksPerRow, uint8_t* sampleRow, bool fast) {
+  if constexpr (kHasSse2Transforms) {
+    if (fast) return TransformBlocksLlm<InverseDctLlmSse2>(coefficientRow, blocksPerRow, sampleRow);
+  }
+  TransformBlocksLlm<InverseDctLlm>(coefficientRow, blocksPerRow, sampleRow);
+}
+
+void TransformRowAan(const int16_t* coefficientRow, int mcusPerRow, int blocksPerMcu,
+                     const uint16_t* const quantForBlock[], uint8_t* sampleRow, bool fast) {
+  if constexpr (kHasSse2Transforms) {
+    if (fast) {
+      return TransformBlocksAan<InverseDctAanSse2>(coefficientRow, mcusPerRow, blocksPerMcu,
+                                                   quantForBlock, sampleRow);
+    }
+  }
+  TransformBlocksAan<InverseDctAan>(coefficientRow, mcusPerRow, blocksPerMcu, quantForBlock, sampleRow);
 }

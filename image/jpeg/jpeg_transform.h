@@ -23,10 +23,22 @@ void InverseDctLlm(const int16_t coefficients[64], uint8_t samples[64]);
 void InverseDctAan(const int16_t coefficients[64], const uint16_t prescaledQuant[64],
                    uint8_t samples[64]);
 
-// The row transform: every block of a coefficient row to its 64 bytes of the
-// sample row (block i to bytes 64i..64i+63).
-void TransformRowLlm(const int16_t* coefficientRow, int blocksPerRow, uint8_t* sampleRow);
+// SSE2 twins of the two transforms (jpeg_transform_sse2.cpp), byte for byte
+// the same as the scalar ones; defined only where the build targets SSE2.
+#if defined(__SSE2__)
+constexpr bool kHasSse2Transforms = true;
+#else
+constexpr bool kHasSse2Transforms = false;
+#endif
+void InverseDctLlmSse2(const int16_t coefficients[64], uint8_t samples[64]);
+void InverseDctAanSse2(const int16_t coefficients[64], const uint16_t prescaledQuant[64],
+                       uint8_t samples[64]);
+
+// The row transforms: every block of a coefficient row to its 64 bytes of the
+// sample row (block i to bytes 64i..64i+63). fast takes the SSE2 kernels when
+// the build has them; otherwise, and always when fast is false, the scalar ones.
+void TransformRowLlm(const int16_t* coefficientRow, int blocksPerRow, uint8_t* sampleRow, bool fast);
 
 // quantForBlock[b] is the prescaled table of block b of each MCU.
 void TransformRowAan(const int16_t* coefficientRow, int mcusPerRow, int blocksPerMcu,
-                     const uint16_t* const quantForBlock[], uint8_t* sampleRow);
+                     const uint16_t* const quantForBlock[], uint8_t* sampleRow, bool fast);

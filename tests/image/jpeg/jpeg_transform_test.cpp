@@ -256,14 +256,60 @@ TEST(JpegTransform, RowTransformsPlaceBlocksInOrder) {
   const uint16_t* quantForBlock[blocksPerMcu];
   for (int b = 0; b < blocksPerMcu; ++b) quantForBlock[b] = tables[b].data();
 
-  Samples llmRow(64 * blocks), aanRow(64 * blocks);
-  TransformRowLlm(row.data(), blocks, llmRow.data());
-  TransformRowAan(row.data(), mcus, blocksPerMcu, quantForBlock, aanRow.data());
-  EXPECT_EQ(row, untouched);  // the decoder still needs the coefficients afterwards
-  for (int b = 0; b < blocks; ++b) {
-    const Block block(row.begin() + 64 * b, row.begin() + 64 * (b + 1));
-    EXPECT_EQ(Samples(llmRow.begin() + 64 * b, llmRow.begin() + 64 * (b + 1)), Llm(block));
-    EXPECT_EQ(Samples(aanRow.begin() + 64 * b, aanRow.begin() + 64 * (b + 1)),
-              Aan(block, tables[b % blocksPerMcu]));
+  for (const bool fast : {false, true}) {
+    Samples llmRow(64 * blocks), aanRow(64 * blocks);
+    TransformRowLlm(row.data(), blocks, llmRow.data(), fast);
+    TransformRowAan(row.data(), mcus, blocksPerMcu, quantForBlock, aanRow.data(), fast);
+    EXPECT_EQ(row, untouched);  // the decoder still needs the coefficients afterwards
+    for (int b = 0; b < blocks; ++b) {
+      const Block block(row.begin() + 64 * b, row.begin() + 64 * (b + 1));
+      EXPECT_EQ(Samples(llmRow.begin() + 64 * b, llmRow.begin() + 64 * (b + 1)), Llm(block)) << fast;
+      EXPECT_EQ(Samples(aanRow.begin() + 64 * b, aanRow.begin() + 64 * (b + 1)),
+                Aan(block, tables[b % blocksPerMcu])) << fast;
+    }
+  }
+}
+
+// The SSE2 kernels against their scalar twins, byte for byte: blocks of every
+// density, flat blocks across the whole DC range, and blocks at the 16-bit
+// limits whose arithmetic wraps at 16 bits (AAN, LLM row results) and at
+// 32 bits (LLM odd part).
+TEST(JpegTransform, Sse2KernelsMatchScalar) {
+  if constexpr (!kHasSse2Transforms) {
+    GTEST_SKIP() << "this build has no SSE2 kernels";
+  } else {
+    std::vector<std::pair<Block, std::vector<uint16_t>>> cases;
+    std::mt19937 rng(77);
+    struct Mix { int acTerms; int range; int maxQ; };
+    const Mix mixes[] = {{1, 40, 16},  {4, 300, 32},    {20, 100, 64},
+                         {63, 30, 8},  {8, 32767, 255}, {63, 32767, 65535}};
+    for (const Mix& mix : mixes) {
+      for (int round = 0; round < 2000; ++round) {
+        cases.emplace_back(RandomBlock(rng, mix.acTerms, mix.range), RandomQuant(rng, mix.maxQ));
+      }
+    }
+    const std::vector<uint16_t> quants[] = {kUnitQuant, std::vector<uint16_t>(64, 65535),
+                                            std::vector<uint16_t>(64, 0x8000), RandomQuant(rng, 65535)};
+    for (int dc = -32768; dc <= 32767; ++dc) cases.emplace_back(Coefficients({{0, dc}}), quants[dc & 3]);
+    Block alternating(64), checkerboard(64), lastOnly = Coefficients({{63, -32768}});
+    for (int i = 0; i < 64; ++i) {
+      alternating[i] = static_cast<int16_t>(i % 2 ? -32768 : 32767);
+      checkerboard[i] = static_cast<int16_t>((i / 8 + i) % 2 ? -32767 : 32767);
+    }
+    for (const Block& block : {Block(64, 32767), Block(64, -32768), alternating, checkerboard, lastOnly,
+                               Coefficients({{0, 32767}, {1, 32767}, {3, 32767}, {5, 32767}, {7, 32767}}),
+                               Coefficients({{0, -32768}, {8, -32768}, {24, -32768}, {56, -32768}})}) {
+      for (const std::vector<uint16_t>& quant : quants) cases.emplace_back(block, quant);
+    }
+
+    for (const auto& [block, quant] : cases) {
+      Samples vector(64), scalar(64);
+      InverseDctLlmSse2(block.data(), vector.data());
+      InverseDctLlm(block.data(), scalar.data());
+      ASSERT_EQ(vector, scalar) << "LLM, block starting " << block[0] << "," << block[1];
+      InverseDctAanSse2(block.data(), quant.data(), vector.data());
+      InverseDctAan(block.data(), quant.data(), scalar.data());
+      ASSERT_EQ(vector, scalar) << "AAN, block starting " << block[0] << "," << block[1];
+    }
   }
 }
