@@ -13,6 +13,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -23,10 +24,10 @@ constexpr DWORD kPreviewWaitMs = 30000;
 constexpr DWORD kExitWaitMs = 30000;
 
 HWND g_host = nullptr;
-int g_helpReceived = 0;
-int g_contextMenuReceived = 0;
-bool g_helpWParamIsHost = false;
-bool g_contextMenuWParamIsHost = false;
+// How often each help message reached the host, and whether the last one
+// carried the host's own handle.
+std::map<UINT, int> g_received;
+std::map<UINT, bool> g_carriedHost;
 
 void Report(const char* key, const std::string& value) { std::printf("%s=%s\n", key, value.c_str()); }
 void Report(const char* key, long long value) { std::printf("%s=%lld\n", key, value); }
@@ -38,29 +39,12 @@ std::string ClassOf(HWND window) {
   return name;
 }
 
-std::string TitleOf(HWND window) {
-  char title[256] = "";
-  GetWindowTextA(window, title, sizeof title);
-  return title;
-}
-
-struct TitleSearch {
-  std::string title;
-  std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectByTitle(HWND window, LPARAM context) {
-  TitleSearch* search = reinterpret_cast<TitleSearch*>(context);
-  if (TitleOf(window) == search->title) search->found.push_back(window);
-  return TRUE;
-}
-
 int Describe(const char* title) {
-  TitleSearch search{title, {}};
-  EnumWindows(CollectByTitle, reinterpret_cast<LPARAM>(&search));
-  Report("count", static_cast<long long>(search.found.size()));
-  if (search.found.empty()) return 0;
-  HWND window = search.found.front();
+  std::vector<HWND> found;
+  for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, nullptr, title)) != nullptr;) found.push_back(w);
+  Report("count", static_cast<long long>(found.size()));
+  if (found.empty()) return 0;
+  HWND window = found.front();
   RECT rect;
   GetWindowRect(window, &rect);
   Report("class", ClassOf(window));
@@ -68,25 +52,15 @@ int Describe(const char* title) {
   ReportHex("exstyle", static_cast<unsigned long>(GetWindowLongA(window, GWL_EXSTYLE)));
   Report("rect", std::to_string(rect.left) + "," + std::to_string(rect.top) + "," +
                      std::to_string(rect.right) + "," + std::to_string(rect.bottom));
-  Report("screen", std::to_string(GetSystemMetrics(SM_CXSCREEN)) + "x" +
-                       std::to_string(GetSystemMetrics(SM_CYSCREEN)));
   Report("foreground", GetForegroundWindow() == window ? 1 : 0);
   return 0;
 }
 
 LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_HELP:
-      ++g_helpReceived;
-      g_helpWParamIsHost = reinterpret_cast<HWND>(wParam) == window;
-      return TRUE;
-    case WM_CONTEXTMENU:
-      ++g_contextMenuReceived;
-      g_contextMenuWParamIsHost = reinterpret_cast<HWND>(wParam) == window;
-      return 0;
-    default:
-      return DefWindowProcA(window, message, wParam, lParam);
-  }
+  if (message != WM_HELP && message != WM_CONTEXTMENU) return DefWindowProcA(window, message, wParam, lParam);
+  ++g_received[message];
+  g_carriedHost[message] = reinterpret_cast<HWND>(wParam) == window;
+  return message == WM_HELP;
 }
 
 // Handles the host's messages for up to `milliseconds`, or until `done` says so.
@@ -103,10 +77,6 @@ bool PumpUntil(DWORD milliseconds, Done done) {
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
   }
   return true;
-}
-
-void PumpFor(DWORD milliseconds) {
-  PumpUntil(milliseconds, [] { return false; });
 }
 
 HWND FindPreview() { return FindWindowExA(g_host, nullptr, "WindowsScreenSaverClass", "Preview"); }
@@ -173,7 +143,7 @@ int Preview(const char* saver) {
     Report("preview_class", ClassOf(preview));
 
     SendKeys(preview);
-    PumpFor(1500);
+    PumpUntil(1500, [] { return false; });
     // Read once the saver has finished creating it (a window is shown after
     // its creation has been handled).
     ReportHex("preview_style", static_cast<unsigned long>(GetWindowLongA(preview, GWL_STYLE)));
@@ -181,11 +151,11 @@ int Preview(const char* saver) {
     Report("saver_running_after_keys", WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT ? 1 : 0);
 
     AskForHelp(preview);
-    PumpUntil(5000, [] { return g_helpReceived > 0 && g_contextMenuReceived > 0; });
-    Report("help_received", g_helpReceived);
-    Report("help_wparam_is_host", g_helpWParamIsHost ? 1 : 0);
-    Report("contextmenu_received", g_contextMenuReceived);
-    Report("contextmenu_wparam_is_host", g_contextMenuWParamIsHost ? 1 : 0);
+    PumpUntil(5000, [] { return g_received[WM_HELP] > 0 && g_received[WM_CONTEXTMENU] > 0; });
+    Report("help_received", g_received[WM_HELP]);
+    Report("help_wparam_is_host", g_carriedHost[WM_HELP] ? 1 : 0);
+    Report("contextmenu_received", g_received[WM_CONTEXTMENU]);
+    Report("contextmenu_wparam_is_host", g_carriedHost[WM_CONTEXTMENU] ? 1 : 0);
   }
 
   DestroyWindow(g_host);
