@@ -12,32 +12,6 @@
 
 namespace {
 
-// A visible top-level window of its own for each test: a window's pixel
-// format can be set only once.
-class TestWindow {
- public:
-  TestWindow() {
-    static const ATOM windowClass = [] {
-      WNDCLASSA description = {};
-      description.style = CS_OWNDC;
-      description.lpfnWndProc = DefWindowProcA;
-      description.hInstance = GetModuleHandleA(nullptr);
-      description.lpszClassName = "NivarelGlSurfaceTest";
-      return RegisterClassA(&description);
-    }();
-    handle_ = CreateWindowExA(0, MAKEINTATOM(windowClass), "GL surface test",
-                              WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 320, 240, nullptr, nullptr,
-                              GetModuleHandleA(nullptr), nullptr);
-  }
-  ~TestWindow() {
-    if (handle_) DestroyWindow(handle_);
-  }
-  HWND handle() const { return handle_; }
-
- private:
-  HWND handle_ = nullptr;
-};
-
 // The format the score prefers among all the window's formats, found
 // independently of SelectPixelFormat's own scan.
 int BestScoringFormat(HWND window) {
@@ -58,29 +32,38 @@ int BestScoringFormat(HWND window) {
   return best;
 }
 
+// A visible top-level window of its own for each test: a window's pixel
+// format can be set only once.
 class GlSurfaceWin32Test : public ::testing::Test {
  protected:
-  void TearDown() override { DestroyGLSurface(); }
+  void SetUp() override {
+    window = CreateWindowExA(0, "Static", "GL surface test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                             320, 240, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+  }
+  void TearDown() override {
+    DestroyGLSurface();
+    DestroyWindow(window);
+  }
 
   FakePlatform platform;
   ScopedPlatform scoped{platform};
-  TestWindow window;
+  HWND window = nullptr;
 };
 
 TEST_F(GlSurfaceWin32Test, MakesTheSurfaceWithTheBestScoringFormatAndReleasesItOnce) {
-  ASSERT_NE(window.handle(), nullptr);
   platform.resources[IDR_JPG_WORLD] = ReadSourceFile("resources/world.jpg");
   platform.resources[IDR_JPG_BACKDROP] = ReadSourceFile("resources/backdrop.jpg");
-  const int expectedFormat = BestScoringFormat(window.handle());
+  const int expectedFormat = BestScoringFormat(window);
   ASSERT_NE(expectedFormat, 0) << "no hardware-accelerated 32-bit format on this display";
 
-  ASSERT_TRUE(CreateGLSurface(window.handle(), kSurfaceColourBits));
+  ASSERT_TRUE(CreateGLSurface(window, kSurfaceColourBits));
   EXPECT_TRUE(platform.messageBoxes.empty());
   EXPECT_EQ(GetPixelFormat(g_hDC), expectedFormat);
   EXPECT_EQ(wglGetCurrentContext(), g_hRC);
 
   RECT client = {};
-  GetClientRect(window.handle(), &client);
+  GetClientRect(window, &client);
   GLint viewport[4] = {};
   glGetIntegerv(GL_VIEWPORT, viewport);
   EXPECT_EQ(viewport[2], client.right);
@@ -97,8 +80,7 @@ TEST_F(GlSurfaceWin32Test, MakesTheSurfaceWithTheBestScoringFormatAndReleasesItO
 }
 
 TEST_F(GlSurfaceWin32Test, AFailedSetUpReleasesEverythingBeforeItsMessage) {
-  ASSERT_NE(window.handle(), nullptr);
-  EXPECT_FALSE(CreateGLSurface(window.handle(), kSurfaceColourBits));
+  EXPECT_FALSE(CreateGLSurface(window, kSurfaceColourBits));
   const std::vector<RecordedMessageBox> expected = {
       {nullptr, "Could not locate image resource", "ERROR", kMbOk},
       {nullptr, "Initialization Failed.", "ERROR", kMbOk | kMbIconExclamation}};
