@@ -249,10 +249,19 @@ void InverseDctLlmSse2(const int16_t coefficients[64], uint8_t samples[64]) {
     FillFlat(samples, _mm_packs_epi32(flat, flat));
     return;
   }
+  // Rows of zeros come out of the row pass as zeros ((0 + 1024) >> 11): when
+  // the lower four rows are all zero, as in most blocks of a photograph, only
+  // the upper four need the pass.
+  const __m128i lower = _mm_or_si128(_mm_or_si128(x[4], x[5]), _mm_or_si128(x[6], x[7]));
+  const bool lowerZero = _mm_movemask_epi8(_mm_cmpeq_epi16(lower, _mm_setzero_si128())) == 0xFFFF;
   Transpose8x8(x);  // register k is column k
   __m128i rows[8];
   LlmRowQuarter(x, false, rows);
-  LlmRowQuarter(x, true, rows + 4);
+  if (lowerZero) {
+    Unrolled<4>([&](int k) { rows[4 + k] = _mm_setzero_si128(); });
+  } else {
+    LlmRowQuarter(x, true, rows + 4);
+  }
   __m128i left[2], right[2];  // columns 0-3 and 4-7
   LlmColumnQuarter(rows, false, left);
   LlmColumnQuarter(rows, true, right);
