@@ -177,6 +177,9 @@ class JpegInput {
   uint64_t fetchSixEntropyBytesInline();
   // That common case alone: false, with nothing taken, when it does not hold.
   bool takeSixPlainBytes(uint64_t& word);
+  // Four bytes, big-endian, when at least twelve are there and none is 0xFF;
+  // false, with nothing taken, otherwise.
+  bool takeFourPlainBytes(uint32_t& word);
   // Bytes taken ahead go back, in front of the next one (they are still there).
   void giveBack(int count) {
     readPosition_ -= count;
@@ -224,6 +227,19 @@ inline bool JpegInput::takeSixPlainBytes(uint64_t& word) {
   readPosition_ += 6;
   bytesInBuffer_ -= 6;
   word = six;
+  return true;
+}
+
+inline bool JpegInput::takeFourPlainBytes(uint32_t& word) {
+  if (bytesInBuffer_ < 12) return false;
+  const uint8_t* next = buffer_ + readPosition_;
+  const uint32_t four = (uint32_t{next[0]} << 24) | (uint32_t{next[1]} << 16) |
+                        (uint32_t{next[2]} << 8) | uint32_t{next[3]};
+  const uint32_t inverted = ~four;
+  if (((inverted - 0x01010101u) & ~inverted & 0x80808080u) != 0) return false;
+  readPosition_ += 4;
+  bytesInBuffer_ -= 4;
+  word = four;
   return true;
 }
 

@@ -27,56 +27,47 @@ inline constexpr int kMaxTake = 16;
 
 // JpegInput keeps the 32-bit reader's state rotated (the next 16 bits in the
 // low half, the unread fetched bits at the top of the high half).  Here the
-// same bits lie in stream order from the top of a 64-bit word, so a take is
-// one shift, as in the 64-bit reader.  The bits below the unread ones in the
+// bits lie in stream order from the top of a 64-bit word, so a take is one
+// shift, as in the 64-bit reader.  The bits below the unread ones in the
 // rotated form are never read by anyone, so the two forms convert without
 // loss.
 //
-// The 32-bit reader fetches two bytes whenever its bits run out.  Where six
-// plain bytes (no 0xFF) lie ready in the input buffer, this reader takes them
-// at once and serves the next three fetches from them; save() gives back the
-// ones not yet due, so the input is where the 32-bit reader would have left
-// it.  Taking them is only a move within the buffer: no source read, no
-// marker, no end of data can come of it.
+// The 32-bit reader fetches two bytes whenever its bits run out, which keeps
+// 17 to 32 bits in hand.  Where the input buffer holds plain bytes (no 0xFF,
+// plenty left), this reader instead takes four at a time whenever fewer than
+// 32 bits are in hand, so it is always at least as far into the input as the
+// 32-bit reader, never behind; save() works out where the 32-bit reader would
+// be after the same bits and gives back the bytes it has not fetched yet.
+// Taking plain bytes early is only a move within the buffer: no source read,
+// no marker and no end of data can come of it.  Where plain bytes run out,
+// the reader falls back to the 32-bit reader's own fetches at its own points.
 class FastNarrowReader {
  public:
   explicit FastNarrowReader(JpegInput& input) : input_(input) { load(); }
   void load() {
     const uint64_t rotated = input_.bitBuffer_;
-    left_ = input_.bitsLeft_;
+    loadedLeft_ = input_.bitsLeft_;
     const uint64_t inOrder = ((rotated & 0xFFFFu) << 48) | ((rotated & 0xFFFF0000u) << 16);
-    buffer_ = inOrder & (~0ull << (48 - left_));  // the 16 + left valid bits
-    aheadBytes_ = 0;
+    valid_ = 16 + loadedLeft_;
+    buffer_ = inOrder & (~0ull << (64 - valid_));
+    bytesTaken_ = 0;
+    refillBelow_ = kExactRefill;
   }
   // Hands the state back; load() must come before the next take.
   void save() {
+    followExactly();
     input_.bitBuffer_ = static_cast<uint32_t>(buffer_ >> 48) |
                         (static_cast<uint32_t>(buffer_ >> 16) & 0xFFFF0000u);
-    input_.bitsLeft_ = left_;
-    input_.giveBack(aheadBytes_);
-    aheadBytes_ = 0;
+    input_.bitsLeft_ = valid_ - 16;
   }
 
   // At least 16 valid bits are always at the top.
   uint32_t peek16() const { return static_cast<uint32_t>(buffer_ >> 48); }
 
   NIVAREL_JPEG_INLINE void take(int count) {
-    left_ -= count;
     buffer_ <<= count;
-    if (left_ > 0) return;
-    // A fetch of two bytes is due; 16 + left (at most 16) bits are valid.
-    if (aheadBytes_ == 0) {
-      uint64_t six = 0;
-      if (input_.takeSixPlainBytes(six)) {
-        buffer_ |= six << -left_;
-        aheadBytes_ = 6;
-      } else {
-        buffer_ |= static_cast<uint64_t>(input_.fetchTwoEntropyBytes()) << (32 - left_);
-        aheadBytes_ = 2;
-      }
-    }
-    aheadBytes_ -= 2;
-    left_ += 16;
+    valid_ -= count;
+    if (valid_ < refillBelow_) refill();
   }
 
   NIVAREL_JPEG_INLINE uint32_t bits(int count) {
@@ -86,10 +77,54 @@ class FastNarrowReader {
   }
 
  private:
+  // Following the 32-bit reader exactly, a fetch is due when 16 bits or fewer
+  // are in hand; running ahead, fewer than 32 bits call for four more bytes.
+  static constexpr int kExactRefill = 17;
+  static constexpr int kAheadRefill = 32;
+
+  NIVAREL_JPEG_INLINE void refill() {
+    uint32_t four = 0;
+    // 16 to 31 bits are in hand when running ahead, 1 to 16 when following:
+    // four more bytes make 33 to 63, which the word holds.
+    if (input_.takeFourPlainBytes(four)) {
+      buffer_ |= static_cast<uint64_t>(four) << (32 - valid_);
+      valid_ += 32;
+      bytesTaken_ += 4;
+      refillBelow_ = kAheadRefill;
+      return;
+    }
+    followExactly();
+  }
+
+  // Brings the bits in hand to exactly the 32-bit reader's, which fetches two
+  // bytes each time its unread count (loadedLeft_ at load) reaches 0 or below:
+  // bytes taken ahead of it go back, and a fetch it made during the take just
+  // done (the most this reader can be behind) is made now.  From here on its
+  // fetches are followed at its own points, until plain bytes allow running
+  // ahead again.
+  NIVAREL_JPEG_INLINE void followExactly() {
+    const int taken = 16 + loadedLeft_ + 8 * bytesTaken_ - valid_;  // bits since load
+    const int fetches = taken >= loadedLeft_ ? (taken - loadedLeft_) / 16 + 1 : 0;
+    const int ahead = bytesTaken_ - 2 * fetches;
+    if (ahead > 0) {
+      input_.giveBack(ahead);
+      bytesTaken_ -= ahead;
+      valid_ -= 8 * ahead;
+      buffer_ &= ~0ull << (64 - valid_);
+    } else if (ahead < 0) {
+      buffer_ |= static_cast<uint64_t>(input_.fetchTwoEntropyBytes()) << (48 - valid_);
+      valid_ += 16;
+      bytesTaken_ += 2;
+    }
+    refillBelow_ = kExactRefill;
+  }
+
   JpegInput& input_;
   uint64_t buffer_ = 0;
-  int left_ = 0;
-  int aheadBytes_ = 0;  // bytes taken from the input before they are due
+  int valid_ = 0;         // bits in hand
+  int loadedLeft_ = 0;    // the 32-bit reader's unread count at load()
+  int bytesTaken_ = 0;    // from the input since load()
+  int refillBelow_ = kExactRefill;
 };
 
 class FastWideReader {
