@@ -322,6 +322,7 @@ struct JpegDecoderState {
 
   // Tables.
   uint16_t* quantTables[4] = {};
+  uint16_t naturalQuant[4][64] = {};  // progressive, fast engine: the tables in natural order
   uint8_t* huffmanCounts[8] = {};
   uint8_t* huffmanValues[8] = {};
   HuffmanDecodeTable* huffmanTables[8] = {};

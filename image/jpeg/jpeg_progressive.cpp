@@ -1,7 +1,6 @@
 // Progressive images: every scan is decoded into per-component coefficient
 // buffers while decoding starts; rows are later copied out of them.
 #include <algorithm>
-#include <array>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -51,10 +50,7 @@ void DequantiseBlock(int16_t* block, const uint16_t* quant) {
 
 // The two readers the block decoders run on: JpegInput's own 32-bit reader,
 // and the fast engine's copy of it with its state in registers and symbols
-// through the fast tables.  The fast engine also keeps its AC buffers in
-// zigzag order (a scan's band is then one run of memory, which refinement
-// scans test a vector at a time) and puts them in natural order as rows are
-// loaded.
+// through the fast tables.
 struct ReferenceReader {
   static constexpr bool kFast = false;
   JpegInput& input;
@@ -77,12 +73,6 @@ class FastProgressiveReader : public FastNarrowReader {
 NIVAREL_JPEG_INLINE void MarkPosition(uint64_t& nonZero, int k, int16_t value) {
   const uint64_t bit = 1ull << k;
   nonZero = value != 0 ? nonZero | bit : nonZero & ~bit;
-}
-
-// Where zigzag position k of an AC buffer block lies.
-template <class Reader>
-constexpr int AcIndex(int k) {
-  return Reader::kFast ? k : kZigzagToNatural[k];
 }
 
 template <class Reader>
@@ -119,8 +109,9 @@ NIVAREL_JPEG_INLINE bool DecodeAcFirst(JpegDecoderState& d, Reader& reader, int 
       if (entry != 0 && k + FastValueRun(entry) <= 63) {
         k += FastValueRun(entry);
         reader.take(FastValueLength(entry));
-        block[k] = Wrap16(ShiftLeft(FastValue(entry), d.al));
-        MarkPosition(*nonZero, k, block[k]);
+        int16_t& coefficient = block[kZigzagToNatural[k]];
+        coefficient = Wrap16(ShiftLeft(FastValue(entry), d.al));
+        MarkPosition(*nonZero, k, coefficient);
         continue;
       }
     }
@@ -131,8 +122,9 @@ NIVAREL_JPEG_INLINE bool DecodeAcFirst(JpegDecoderState& d, Reader& reader, int 
       k += run;
       if (k > 63) return d.fail(EntropyDataBad);
       const int32_t value = ExtendSign(reader.bits(size), size);
-      block[AcIndex<Reader>(k)] = Wrap16(ShiftLeft(value, d.al));
-      if constexpr (Reader::kFast) MarkPosition(*nonZero, k, block[k]);
+      int16_t& coefficient = block[kZigzagToNatural[k]];
+      coefficient = Wrap16(ShiftLeft(value, d.al));
+      if constexpr (Reader::kFast) MarkPosition(*nonZero, k, coefficient);
     } else if (run == 15) {
       k += 15;
       if (k > 63) return d.fail(EntropyDataBad);
@@ -193,10 +185,10 @@ NIVAREL_JPEG_INLINE bool DecodeAcRefine(JpegDecoderState& d, Reader& reader, int
   return true;
 }
 
-// ---- Refinement on zigzag-ordered blocks (fast engine) -------------------------
+// ---- Refinement on masks (fast engine) ------------------------------------------
 //
 // The same bits in the same order as DecodeAcRefine, with its position walks
-// done on masks: a 64-bit mask of the block's non-zero positions (refining
+// done on a 64-bit mask of the block's non-zero zigzag positions (refining
 // never makes a value zero or non-zero, so the mask only gains the positions
 // that new values are written to), and the correction bits of a stretch of
 // non-zero values taken up to 16 at a time.
@@ -239,7 +231,7 @@ NIVAREL_JPEG_INLINE void CorrectPositions(Reader& reader, int16_t* block, uint64
     const int count = std::min(PositionCount(positions), kMaxTake);
     const uint32_t corrections = reader.bits(count);
     for (int i = count - 1; i >= 0; --i, positions &= positions - 1) {
-      int16_t& coefficient = block[LowestPosition(positions)];
+      int16_t& coefficient = block[kZigzagToNatural[LowestPosition(positions)]];
       const int32_t value = coefficient;
       // All ones when the bit is 1 and the value lacks the bit being refined.
       const int32_t apply = -static_cast<int32_t>(((corrections >> i) & 1) & ((value & plus) == 0));
@@ -290,7 +282,7 @@ NIVAREL_JPEG_INLINE bool FastAcRefine(JpegDecoderState& d, Reader& reader, int c
       CorrectPositions(reader, block, nonZero & PositionRange(k, stop - 1), plus, minus);
       k = stop;
       if (size != 0 && k < 64) {
-        block[k] = Wrap16(static_cast<uint32_t>(newValue));
+        block[kZigzagToNatural[k]] = Wrap16(static_cast<uint32_t>(newValue));
         nonZero |= 1ull << k;
       }
     }
@@ -476,40 +468,20 @@ bool DecodeScanFast(JpegDecoderState& d) {
                    : DecodeBlocksInOrder<ScanKind::AcRefine>(d, buffer, c);
 }
 
-// The inverse of kZigzagToNatural.
-constexpr std::array<uint8_t, 64> NaturalToZigzag() {
-  std::array<uint8_t, 64> inverse{};
-  for (int k = 0; k < 64; ++k) inverse[kZigzagToNatural[k]] = static_cast<uint8_t>(k);
-  return inverse;
-}
-constexpr std::array<uint8_t, 64> kNaturalToZigzag = NaturalToZigzag();
-
-// A block of the fast engine's buffers (DC apart, AC in zigzag order) into
-// natural order, dequantised when `quant` (zigzag order) is given.  Every
-// product is formed, zeros included: a zero stays zero, so this gives what
-// DequantiseBlock gives.  The low 16 bits of a product are the same signed or
-// unsigned, so the vector multiply gives exactly the scalar wrap.
-void LoadZigzagBlock(int16_t dc, const int16_t* ac, const uint16_t* quant, int16_t* target) {
-  alignas(16) int16_t zigzag[64];
-  std::copy(ac, ac + 64, zigzag);
-  zigzag[0] = dc;
-  if (quant != nullptr) {
+// Multiplies a block (natural order) by a quantisation table in natural
+// order.  Every product is formed, zeros included: a zero stays zero, so this
+// gives what DequantiseBlock gives.  The low 16 bits of a product are the same
+// signed or unsigned, so the vector multiply gives exactly the scalar wrap.
+void DequantiseWhole(int16_t* block, const uint16_t* naturalQuant) {
 #if defined(__SSE2__)
-    for (int k = 0; k < 64; k += 8) {
-      __m128i* lane = reinterpret_cast<__m128i*>(zigzag + k);
-      const __m128i factor = _mm_loadu_si128(reinterpret_cast<const __m128i*>(quant + k));
-      _mm_store_si128(lane, _mm_mullo_epi16(_mm_load_si128(lane), factor));
-    }
-#else
-    for (int k = 0; k < 64; ++k) zigzag[k] = Wrap16(static_cast<uint32_t>(zigzag[k]) * quant[k]);
-#endif
+  for (int i = 0; i < 64; i += 8) {
+    __m128i* lane = reinterpret_cast<__m128i*>(block + i);
+    const __m128i quant = _mm_loadu_si128(reinterpret_cast<const __m128i*>(naturalQuant + i));
+    _mm_storeu_si128(lane, _mm_mullo_epi16(_mm_loadu_si128(lane), quant));
   }
-  // Unrolled with constant indices: a plain loop spends more on its own
-  // bookkeeping than on the 64 moves.
-#if defined(__GNUC__)
-#pragma GCC unroll 64
+#else
+  for (int i = 0; i < 64; ++i) block[i] = Wrap16(static_cast<uint32_t>(block[i]) * naturalQuant[i]);
 #endif
-  for (int n = 0; n < 64; ++n) target[n] = zigzag[kNaturalToZigzag[n]];
 }
 
 }  // namespace
@@ -544,6 +516,11 @@ bool JpegDecoderState::decodeProgressiveImage() {
   for (int c = 0; c < componentCount; ++c) {
     if (!hasQuantTable(components[c])) return fail(QuantTableUndefined);
   }
+  // The tables are final now that every scan is read.
+  for (int slot = 0; slot < 4; ++slot) {
+    if (quantTables[slot] == nullptr) continue;
+    for (int k = 0; k < 64; ++k) naturalQuant[slot][kZigzagToNatural[k]] = quantTables[slot][k];
+  }
   return true;
 }
 
@@ -574,13 +551,14 @@ bool JpegDecoderState::loadProgressiveRow() {
       if (dc == nullptr || ac == nullptr) return fail(InternalLimit);
       int16_t* target = coefficientRow + 64 * blockIndex;
       const uint16_t* quant = quantTables[components[c].quantSlot];
-      if (fast) {
-        LoadZigzagBlock(*dc, ac, useMmx ? nullptr : quant, target);
-        continue;
-      }
       target[0] = *dc;
       std::copy(ac + 1, ac + 64, target + 1);
-      if (!useMmx) DequantiseBlock(target, quant);
+      if (useMmx) continue;
+      if (fast) {
+        DequantiseWhole(target, naturalQuant[components[c].quantSlot]);
+      } else {
+        DequantiseBlock(target, quant);
+      }
     }
   }
   finishMcuRow(cursor);
