@@ -191,3 +191,20 @@ NIVAREL_JPEG_INLINE int32_t PeekFastValue(const Reader& reader, const HuffmanDec
 inline int FastValueRun(int32_t entry) { return (entry >> 8) & 15; }
 inline int FastValueLength(int32_t entry) { return entry & 31; }
 inline int32_t FastValue(int32_t entry) { return entry >> 16; }
+
+// A DC difference: its size category and its bits, in one step where the
+// fast table has both.
+template <class Reader>
+NIVAREL_JPEG_INLINE bool FastDcDifference(Reader& reader, const HuffmanDecodeTable& table,
+                                          int32_t& difference, JpegFailure& failure) {
+  const int32_t entry = PeekFastValue(reader, table);
+  if (entry != 0) {
+    reader.take(FastValueLength(entry));
+    difference = FastValue(entry);
+    return true;
+  }
+  const int size = FastSymbol(reader, table);
+  if (size > 15) return failure.raise(EntropyDataBad);
+  difference = size == 0 ? 0 : ExtendSign(reader.bits(size), size);
+  return true;
+}

@@ -77,10 +77,15 @@ NIVAREL_JPEG_INLINE void MarkPosition(uint64_t& nonZero, int k, int16_t value) {
 
 template <class Reader>
 NIVAREL_JPEG_INLINE bool DecodeDcFirst(JpegDecoderState& d, Reader& reader, int component, int16_t* dc) {
-  const FrameComponent& frameComponent = d.components[component];
-  const int size = reader.symbol(*d.huffmanTables[frameComponent.dcSlot]);
-  if (size > 15) return d.fail(EntropyDataBad);
-  const int32_t difference = size == 0 ? 0 : ExtendSign(reader.bits(size), size);
+  const HuffmanDecodeTable& table = *d.huffmanTables[d.components[component].dcSlot];
+  int32_t difference = 0;
+  if constexpr (Reader::kFast) {
+    if (!FastDcDifference(reader, table, difference, d.failure)) return false;
+  } else {
+    const int size = reader.symbol(table);
+    if (size > 15) return d.fail(EntropyDataBad);
+    difference = size == 0 ? 0 : ExtendSign(reader.bits(size), size);
+  }
   int32_t& predictor = d.dcPredictors[component];
   predictor = static_cast<int32_t>(static_cast<uint32_t>(predictor) +
                                    static_cast<uint32_t>(difference));

@@ -153,21 +153,6 @@ int16_t Scaled(int32_t value, const uint16_t* quant, int k) {
                      : Wrap16(static_cast<uint32_t>(value));
 }
 
-template <class Reader>
-NIVAREL_JPEG_INLINE bool FastDcDifference(Reader& reader, const HuffmanDecodeTable& table, int32_t& difference,
-                      JpegFailure& failure) {
-  const int32_t entry = PeekFastValue(reader, table);
-  if (entry != 0) {
-    reader.take(FastValueLength(entry));
-    difference = FastValue(entry);
-    return true;
-  }
-  const int size = FastSymbol(reader, table);
-  if (size > 15) return failure.raise(EntropyDataBad);
-  difference = size == 0 ? 0 : ExtendSign(reader.bits(size), size);
-  return true;
-}
-
 int Failed(JpegFailure& failure) {
   failure.raise(EntropyDataBad);
   return -1;
