@@ -58,17 +58,32 @@ bool JpegDecoderState::produceMcuRow() {
 }
 
 void JpegDecoderState::transformRow() {
-  if (!useMmx) {
-    TransformRowLlm(coefficientRow, blocksPerRow, sampleRow, fast);
+  if (!useMmx && !fast) {
+    TransformRowLlm(coefficientRow, blocksPerRow, sampleRow, false);
     return;
   }
-  // Each block of the MCU is dequantised with its own component's table.
+  // Each block of the MCU is dequantised with its own component's table: the
+  // prescaled one in the AAN transform, the one in natural order in the fast
+  // engine's LLM transform.
   const uint16_t* quantForBlock[kMaxMcuBlocks] = {};
   for (int b = 0; b < layoutBlocksPerMcu; ++b) {
     const McuBlock& mcuBlock = mcuBlocks[b < scanBlocksPerMcu ? b : b % scanBlocksPerMcu];
-    quantForBlock[b] = quantTables[components[mcuBlock.component].quantSlot];
+    const int slot = components[mcuBlock.component].quantSlot;
+    quantForBlock[b] = useMmx ? quantTables[slot] : naturalQuant[slot];
   }
-  TransformRowAan(coefficientRow, mcusPerRow, layoutBlocksPerMcu, quantForBlock, sampleRow, fast);
+  if (useMmx) {
+    TransformRowAan(coefficientRow, mcusPerRow, layoutBlocksPerMcu, quantForBlock, sampleRow, fast);
+  } else {
+    TransformRowLlmDequantising(coefficientRow, mcusPerRow, layoutBlocksPerMcu, quantForBlock,
+                                sampleRow);
+  }
+}
+
+void JpegDecoderState::keepNaturalQuant() {
+  for (int slot = 0; slot < 4; ++slot) {
+    if (quantTables[slot] == nullptr) continue;
+    for (int k = 0; k < 64; ++k) naturalQuant[slot][kZigzagToNatural[k]] = quantTables[slot][k];
+  }
 }
 
 JpegDecoder::JpegDecoder(JpegSource* source, bool useMmx, JpegEngine engine)
@@ -112,6 +127,9 @@ int JpegDecoder::startDecoding() {
     d.releaseMemory();
     return Failed;
   }
+  // The tables as every block is decoded with them: a sequential scan's
+  // data holds no table segments, and a progressive image's scans are done.
+  if (d.fast && !d.useMmx) d.keepNaturalQuant();
   d.started = true;
   return Ok;
 }

@@ -322,7 +322,8 @@ struct JpegDecoderState {
 
   // Tables.
   uint16_t* quantTables[4] = {};
-  uint16_t naturalQuant[4][64] = {};  // progressive, fast engine: the tables in natural order
+  // Fast engine, useMmx false: the tables in natural order, for the transform.
+  uint16_t naturalQuant[4][64] = {};
   uint8_t* huffmanCounts[8] = {};
   uint8_t* huffmanValues[8] = {};
   HuffmanDecodeTable* huffmanTables[8] = {};
@@ -428,6 +429,8 @@ struct JpegDecoderState {
   // Output rows (jpeg_decoder.cpp).
   bool produceMcuRow();
   void transformRow();
+  // Copies the quantisation tables into naturalQuant.
+  void keepNaturalQuant();
 };
 
 // Huffman symbol decoding over either entropy reader (jpeg_huffman.cpp).

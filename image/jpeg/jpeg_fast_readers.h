@@ -208,3 +208,19 @@ NIVAREL_JPEG_INLINE bool FastDcDifference(Reader& reader, const HuffmanDecodeTab
   difference = size == 0 ? 0 : ExtendSign(reader.bits(size), size);
   return true;
 }
+
+// Restart processing when due, with the reader's state handed over to it.
+template <class Reader>
+NIVAREL_JPEG_INLINE bool RestartIfDue(JpegDecoderState& d, Reader& reader) {
+  if (d.restartInterval == 0 || d.mcusLeftInInterval != 0) return true;
+  reader.save();
+  const bool restarted = d.processRestart();
+  reader.load();
+  return restarted;
+}
+
+// After an MCU: the interval count, and a failure the source may have raised.
+NIVAREL_JPEG_INLINE bool FinishMcu(JpegDecoderState& d) {
+  if (d.restartInterval != 0) --d.mcusLeftInInterval;
+  return d.ok();
+}

@@ -320,22 +320,6 @@ NIVAREL_JPEG_INLINE bool DecodeBlock(JpegDecoderState& d, Reader& reader, int co
   }
 }
 
-// Restart processing when due, with the reader's state handed over to it.
-template <class Reader>
-NIVAREL_JPEG_INLINE bool RestartIfDue(JpegDecoderState& d, Reader& reader) {
-  if (d.restartInterval == 0 || d.mcusLeftInInterval != 0) return true;
-  reader.save();
-  const bool restarted = d.processRestart();
-  reader.load();
-  return restarted;
-}
-
-// After an MCU: the interval count, and a failure the source may have raised.
-NIVAREL_JPEG_INLINE bool FinishMcu(JpegDecoderState& d) {
-  if (d.restartInterval != 0) --d.mcusLeftInInterval;
-  return d.ok();
-}
-
 // Any scan, block by block through the interleaving cursor.  The reader
 // lives here, so that its state can stay in registers.
 template <class Reader>
@@ -473,22 +457,6 @@ bool DecodeScanFast(JpegDecoderState& d) {
                    : DecodeBlocksInOrder<ScanKind::AcRefine>(d, buffer, c);
 }
 
-// Multiplies a block (natural order) by a quantisation table in natural
-// order.  Every product is formed, zeros included: a zero stays zero, so this
-// gives what DequantiseBlock gives.  The low 16 bits of a product are the same
-// signed or unsigned, so the vector multiply gives exactly the scalar wrap.
-void DequantiseWhole(int16_t* block, const uint16_t* naturalQuant) {
-#if defined(__SSE2__)
-  for (int i = 0; i < 64; i += 8) {
-    __m128i* lane = reinterpret_cast<__m128i*>(block + i);
-    const __m128i quant = _mm_loadu_si128(reinterpret_cast<const __m128i*>(naturalQuant + i));
-    _mm_storeu_si128(lane, _mm_mullo_epi16(_mm_loadu_si128(lane), quant));
-  }
-#else
-  for (int i = 0; i < 64; ++i) block[i] = Wrap16(static_cast<uint32_t>(block[i]) * naturalQuant[i]);
-#endif
-}
-
 }  // namespace
 
 bool JpegDecoderState::allocateCoefficientBuffers() {
@@ -520,11 +488,6 @@ bool JpegDecoderState::decodeProgressiveImage() {
   // loading and transforming its rows needs one.
   for (int c = 0; c < componentCount; ++c) {
     if (!hasQuantTable(components[c])) return fail(QuantTableUndefined);
-  }
-  // The tables are final now that every scan is read.
-  for (int slot = 0; slot < 4; ++slot) {
-    if (quantTables[slot] == nullptr) continue;
-    for (int k = 0; k < 64; ++k) naturalQuant[slot][kZigzagToNatural[k]] = quantTables[slot][k];
   }
   return true;
 }
@@ -558,12 +521,8 @@ bool JpegDecoderState::loadProgressiveRow() {
       const uint16_t* quant = quantTables[components[c].quantSlot];
       target[0] = *dc;
       std::copy(ac + 1, ac + 64, target + 1);
-      if (useMmx) continue;
-      if (fast) {
-        DequantiseWhole(target, naturalQuant[components[c].quantSlot]);
-      } else {
-        DequantiseBlock(target, quant);
-      }
+      // The fast engine dequantises in the transform.
+      if (!useMmx && !fast) DequantiseBlock(target, quant);
     }
   }
   finishMcuRow(cursor);

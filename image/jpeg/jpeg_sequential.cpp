@@ -146,13 +146,6 @@ void ClearBlock(int16_t* coefficients) {
 #endif
 }
 
-// value x quant in 16 bits when this path dequantises, else value in 16 bits.
-template <bool kDequantise>
-int16_t Scaled(int32_t value, const uint16_t* quant, int k) {
-  return kDequantise ? Wrap16(static_cast<uint32_t>(value) * quant[k])
-                     : Wrap16(static_cast<uint32_t>(value));
-}
-
 int Failed(JpegFailure& failure) {
   failure.raise(EntropyDataBad);
   return -1;
@@ -160,16 +153,17 @@ int Failed(JpegFailure& failure) {
 
 // Decodes positions 1..63 into a block that is all 0 there; returns the
 // position of the end-of-block symbol (64 without one), or -1 after a failure.
-template <bool kDequantise, class Reader>
-NIVAREL_JPEG_INLINE int FastAcCoefficients(Reader& reader, const HuffmanDecodeTable& table, int16_t* coefficients,
-                       const uint16_t* quant, JpegFailure& failure) {
+// The values stay quantised: the fast engine's transforms dequantise.
+template <class Reader>
+NIVAREL_JPEG_INLINE int FastAcCoefficients(Reader& reader, const HuffmanDecodeTable& table,
+                                           int16_t* coefficients, JpegFailure& failure) {
   int k = 1;
   for (; k <= 63; ++k) {
     const int32_t entry = PeekFastValue(reader, table);
     if (entry != 0 && k + FastValueRun(entry) <= 63) {
       k += FastValueRun(entry);
       reader.take(FastValueLength(entry));
-      coefficients[kZigzagToNatural[k]] = Scaled<kDequantise>(FastValue(entry), quant, k);
+      coefficients[kZigzagToNatural[k]] = Wrap16(static_cast<uint32_t>(FastValue(entry)));
       continue;
     }
     const int symbol = FastSymbol(reader, table);
@@ -179,7 +173,7 @@ NIVAREL_JPEG_INLINE int FastAcCoefficients(Reader& reader, const HuffmanDecodeTa
       if (k + run > 63) return Failed(failure);
       k += run;
       const int32_t value = ExtendSign(reader.bits(size), size);
-      coefficients[kZigzagToNatural[k]] = Scaled<kDequantise>(value, quant, k);
+      coefficients[kZigzagToNatural[k]] = Wrap16(static_cast<uint32_t>(value));
     } else if (run == 15) {
       if (k + 15 > 63) return Failed(failure);
       k += 15;
@@ -190,44 +184,33 @@ NIVAREL_JPEG_INLINE int FastAcCoefficients(Reader& reader, const HuffmanDecodeTa
   return k;
 }
 
-// Hands the reader's state back to the input and returns `result`.
 template <class Reader>
-NIVAREL_JPEG_INLINE bool Saved(Reader& reader, bool result) {
-  reader.save();
-  return result;
-}
-
-template <bool kDequantise, class Reader>
 bool FastDecodeRow(JpegDecoderState& d) {
   Reader reader(d.input);
   int blockIndex = 0;
-  for (int mcu = 0; mcu < d.scanMcusPerRow; ++mcu) {
-    if (d.restartInterval != 0 && d.mcusLeftInInterval == 0) {
-      reader.save();
-      if (!d.processRestart()) return false;
-      reader.load();
-    }
-    for (int b = 0; b < d.scanBlocksPerMcu; ++b, ++blockIndex) {
+  bool decoded = true;
+  for (int mcu = 0; mcu < d.scanMcusPerRow && decoded; ++mcu) {
+    decoded = RestartIfDue(d, reader);
+    for (int b = 0; b < d.scanBlocksPerMcu && decoded; ++b, ++blockIndex) {
       const McuBlock& mcuBlock = d.mcuBlocks[b];
-      const uint16_t* quant = d.quantTables[d.components[mcuBlock.component].quantSlot];
       int16_t* coefficients = d.coefficientRow + 64 * blockIndex;
       int& fill = d.zigzagFill[blockIndex];
       if (fill > 1) ClearBlock(coefficients);
 
       int32_t difference = 0;
-      if (!FastDcDifference(reader, *mcuBlock.dcTable, difference, d.failure)) return Saved(reader, false);
+      decoded = FastDcDifference(reader, *mcuBlock.dcTable, difference, d.failure);
+      if (!decoded) break;
       int32_t& predictor = d.dcPredictors[mcuBlock.component];
       predictor = static_cast<int32_t>(static_cast<uint32_t>(predictor) +
                                        static_cast<uint32_t>(difference));
-      coefficients[0] = Scaled<kDequantise>(predictor, quant, 0);
-      fill = FastAcCoefficients<kDequantise>(reader, *mcuBlock.acTable, coefficients, quant,
-                                             d.failure);
-      if (fill < 0) return Saved(reader, false);
+      coefficients[0] = Wrap16(static_cast<uint32_t>(predictor));
+      fill = FastAcCoefficients(reader, *mcuBlock.acTable, coefficients, d.failure);
+      decoded = fill >= 0;
     }
-    if (d.restartInterval != 0) --d.mcusLeftInInterval;
-    if (!d.ok()) return Saved(reader, false);
+    decoded = decoded && FinishMcu(d);
   }
-  return Saved(reader, true);
+  reader.save();
+  return decoded;
 }
 
 }  // namespace
@@ -267,10 +250,8 @@ bool JpegDecoderState::restartIfDue() {
 
 bool JpegDecoderState::decodeSequentialRow() {
   if (fast) {
-    // Sequential scans read through the 64-bit reader exactly when the
-    // transform dequantises (useMmx).
-    return mmxBaseline ? FastDecodeRow<false, FastWideReader>(*this)
-                       : FastDecodeRow<true, FastNarrowReader>(*this);
+    return mmxBaseline ? FastDecodeRow<FastWideReader>(*this)
+                       : FastDecodeRow<FastNarrowReader>(*this);
   }
   if (mmxBaseline) {
     WideReader reader{input};

@@ -219,7 +219,7 @@ void TransformBlocksLlm(const int16_t* coefficientRow, int blocksPerRow, uint8_t
 }
 
 template <void (*Kernel)(const int16_t*, const uint16_t*, uint8_t*)>
-void TransformBlocksAan(const int16_t* coefficientRow, int mcusPerRow, int blocksPerMcu,
+void TransformBlocksWithTables(const int16_t* coefficientRow, int mcusPerRow, int blocksPerMcu,
                         const uint16_t* const quantForBlock[], uint8_t* sampleRow) {
   for (int mcu = 0; mcu < mcusPerRow; ++mcu) {
     for (int inMcu = 0; inMcu < blocksPerMcu; ++inMcu) {
@@ -228,6 +228,16 @@ void TransformBlocksAan(const int16_t* coefficientRow, int mcusPerRow, int block
       sampleRow += 64;
     }
   }
+}
+
+// The scalar LLM transform of a block dequantised first.
+void InverseDctLlmDequantising(const int16_t coefficients[64], const uint16_t naturalQuant[64],
+                               uint8_t samples[64]) {
+  int16_t dequantised[64];
+  for (int i = 0; i < 64; ++i) {
+    dequantised[i] = Wrap16(static_cast<int32_t>(static_cast<uint32_t>(coefficients[i]) * naturalQuant[i] & 0xFFFFu));
+  }
+  InverseDctLlm(dequantised, samples);
 }
 
 }  // namespace
@@ -243,9 +253,19 @@ void TransformRowAan(const int16_t* coefficientRow, int mcusPerRow, int blocksPe
                      const uint16_t* const quantForBlock[], uint8_t* sampleRow, bool fast) {
   if constexpr (kHasSse2Transforms) {
     if (fast) {
-      return TransformBlocksAan<InverseDctAanSse2>(coefficientRow, mcusPerRow, blocksPerMcu,
+      return TransformBlocksWithTables<InverseDctAanSse2>(coefficientRow, mcusPerRow, blocksPerMcu,
                                                    quantForBlock, sampleRow);
     }
   }
-  TransformBlocksAan<InverseDctAan>(coefficientRow, mcusPerRow, blocksPerMcu, quantForBlock, sampleRow);
+  TransformBlocksWithTables<InverseDctAan>(coefficientRow, mcusPerRow, blocksPerMcu, quantForBlock, sampleRow);
+}
+
+void TransformRowLlmDequantising(const int16_t* coefficientRow, int mcusPerRow, int blocksPerMcu,
+                                 const uint16_t* const quantForBlock[], uint8_t* sampleRow) {
+  if constexpr (kHasSse2Transforms) {
+    return TransformBlocksWithTables<InverseDctLlmSse2>(coefficientRow, mcusPerRow, blocksPerMcu,
+                                                 quantForBlock, sampleRow);
+  }
+  TransformBlocksWithTables<InverseDctLlmDequantising>(coefficientRow, mcusPerRow, blocksPerMcu,
+                                                quantForBlock, sampleRow);
 }

@@ -31,6 +31,10 @@ constexpr bool kHasSse2Transforms = true;
 constexpr bool kHasSse2Transforms = false;
 #endif
 void InverseDctLlmSse2(const int16_t coefficients[64], uint8_t samples[64]);
+// The same for quantised coefficients, dequantised first with a table in
+// natural order (each product kept in 16 bits, as the decoder keeps it).
+void InverseDctLlmSse2(const int16_t coefficients[64], const uint16_t naturalQuant[64],
+                       uint8_t samples[64]);
 void InverseDctAanSse2(const int16_t coefficients[64], const uint16_t prescaledQuant[64],
                        uint8_t samples[64]);
 
@@ -38,6 +42,12 @@ void InverseDctAanSse2(const int16_t coefficients[64], const uint16_t prescaledQ
 // sample row (block i to bytes 64i..64i+63). fast takes the SSE2 kernels when
 // the build has them; otherwise, and always when fast is false, the scalar ones.
 void TransformRowLlm(const int16_t* coefficientRow, int blocksPerRow, uint8_t* sampleRow, bool fast);
+
+// The fast engine's LLM row transform on quantised coefficients: block b of
+// each MCU is dequantised with quantForBlock[b] (natural order) first, which
+// gives what TransformRowLlm gives on the dequantised row.
+void TransformRowLlmDequantising(const int16_t* coefficientRow, int mcusPerRow, int blocksPerMcu,
+                                 const uint16_t* const quantForBlock[], uint8_t* sampleRow);
 
 // quantForBlock[b] is the prescaled table of block b of each MCU.
 void TransformRowAan(const int16_t* coefficientRow, int mcusPerRow, int blocksPerMcu,

@@ -237,9 +237,10 @@ TRANSFORM_STEP void StoreAanColumns(const __m128i columns[8], uint8_t samples[64
 
 }  // namespace
 
-void InverseDctLlmSse2(const int16_t coefficients[64], uint8_t samples[64]) {
-  __m128i x[8];
-  Load8(coefficients, x);
+namespace {
+
+// The LLM transform of a loaded block (register k holds row k).
+TRANSFORM_STEP void LlmOfRows(__m128i x[8], uint8_t samples[64]) {
   if (OnlyDc(x)) {
     // The row pass leaves 4 x DC (in 16 bits) across row 0, and each column
     // pass then gives (v + 16) >> 5, done in 32 bits where the + 16 cannot wrap.
@@ -270,6 +271,24 @@ void InverseDctLlmSse2(const int16_t coefficients[64], uint8_t samples[64]) {
     _mm_storeu_si128(out + 2 * k, _mm_unpacklo_epi32(left[k], right[k]));
     _mm_storeu_si128(out + 2 * k + 1, _mm_unpackhi_epi32(left[k], right[k]));
   });
+}
+
+}  // namespace
+
+void InverseDctLlmSse2(const int16_t coefficients[64], uint8_t samples[64]) {
+  __m128i x[8];
+  Load8(coefficients, x);
+  LlmOfRows(x, samples);
+}
+
+void InverseDctLlmSse2(const int16_t coefficients[64], const uint16_t naturalQuant[64],
+                       uint8_t samples[64]) {
+  __m128i x[8], q[8];
+  Load8(coefficients, x);
+  Load8(naturalQuant, q);
+  // The low 16 bits of a product are the same signed or unsigned.
+  Unrolled<8>([&](int k) { x[k] = _mm_mullo_epi16(x[k], q[k]); });
+  LlmOfRows(x, samples);
 }
 
 void InverseDctAanSse2(const int16_t coefficients[64], const uint16_t prescaledQuant[64],
