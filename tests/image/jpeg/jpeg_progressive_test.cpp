@@ -231,16 +231,6 @@ TEST(JpegProgressive, EndOfBandRunsSpanBlocksUntilARestart) {
   }
 }
 
-TEST(JpegProgressive, TablesDefinedBetweenScansApplyToLaterScans) {
-  CoefficientImage image = RandomImage(16, 16, {{1, 1, 1, 0}}, 9);
-  for (Block& block : image.blocks[0]) block = Block{block[0]};
-  StreamBuilder s = image.headers(0xC2);
-  DcFirstScan(s, image, 0);
-  // AC table 0 redefined: every code decodes as end of block.
-  s.dht(0x10, {1}, {0}).sos({{1, 0, 0}}, 1, 63).raw({0x00, 0x00});
-  ExpectSamePixels(s.eoi().bytes, Sequential(image));
-}
-
 TEST(JpegProgressive, ComponentWithoutAnyScan) {
   for (bool cbTableDefined : {false, true}) {
     StreamBuilder s;
