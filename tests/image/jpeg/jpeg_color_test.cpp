@@ -37,10 +37,7 @@ Rgb ConvertPixel(const JpegColorTables& t, int y, int cb, int cr) {
 
 int Clamp(double v) { return static_cast<int>(std::fmin(255, std::fmax(0, v))); }
 
-struct LayoutCase {
-  JpegLayout layout;
-  int blocksPerMcu, lumaBlocks, mcuWidth, mcuHeight;
-};
+struct LayoutCase { JpegLayout layout; int blocksPerMcu, lumaBlocks, mcuWidth, mcuHeight; };
 
 const LayoutCase kColourLayouts[] = {
     {Layout444, 3, 1, 8, 8}, {Layout422, 4, 2, 16, 8}, {Layout440, 4, 2, 8, 16}, {Layout420, 6, 4, 16, 16},

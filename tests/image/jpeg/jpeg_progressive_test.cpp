@@ -153,11 +153,7 @@ void ExpectSamePixels(const Bytes& progressive, const Bytes& sequential) {
 }
 
 TEST(JpegProgressive, MatchesSequentialCodingOfTheSameCoefficients) {
-  struct Case {
-    int width;
-    int height;
-    std::vector<Component> components;
-  };
+  struct Case { int width; int height; std::vector<Component> components; };
   const Case cases[] = {
       {32, 32, {{1, 2, 2, 0}, {2, 1, 1, 0}, {3, 1, 1, 0}}},
       {20, 12, {{1, 2, 2, 0}, {2, 1, 1, 0}, {3, 1, 1, 0}}},
@@ -251,12 +247,7 @@ TEST(JpegProgressive, ComponentWithoutAnyScan) {
 }
 
 TEST(JpegProgressive, ScanChecks) {
-  struct Case {
-    const char* name;
-    std::vector<ScanComponent> scan;
-    int ss, se, ah, al;
-    int status;
-  };
+  struct Case { const char* name; std::vector<ScanComponent> scan; int ss, se, ah, al; int status; };
   const std::vector<ScanComponent> y{{1, 0, 0}};
   const Case cases[] = {
       {"AcScanOfTwoComponents", {{1, 0, 0}, {2, 0, 0}}, 1, 5, 0, 0, SpectralRangeBad},

@@ -127,7 +127,9 @@ int DecodeToPnm(const std::vector<uint8_t>& jpeg, bool useMmx, Pnm& out) {
     for (int x = 0; x < out.width; ++x) {
       const uint8_t* pixel = &line[static_cast<size_t>(x * result.bytesPerPixel)];
       out.pixels.insert(out.pixels.end(), pixel, pixel + out.channels);
-      if (out.channels == 3) EXPECT_EQ(pixel[3], 0) << "the fourth byte of a colour pixel stays 0";
+      if (out.channels == 3) {
+        EXPECT_EQ(pixel[3], 0) << "the fourth byte of a colour pixel stays 0";
+      }
     }
   }
   return 0;
@@ -166,11 +168,7 @@ void ExpectEnginesAgree(const std::vector<uint8_t>& file, const std::string& wha
 
 // ---- file comparisons ---------------------------------------------------------
 
-struct Layout {
-  const char* name;
-  int channels;
-  const char* cjpegOptions;
-};
+struct Layout { const char* name; int channels; const char* cjpegOptions; };
 
 const Layout kLayouts[] = {
     {"grey", 1, ""},
@@ -191,11 +189,7 @@ const Layout kLayouts[] = {
 constexpr int kLlmToleranceGrey = 1;
 constexpr int kLlmToleranceColour = 3;
 
-struct Coding {
-  const char* name;
-  const char* cjpegOptions;
-  int aanTolerance;
-};
+struct Coding { const char* name; const char* cjpegOptions; int aanTolerance; };
 
 const Coding kCodings[] = {
     {"baseline", "-baseline", 3},

@@ -29,12 +29,7 @@ bool AllEqual(const std::vector<uint8_t>& line, size_t from, size_t to, uint8_t 
 // A DC-only block is flat: LLM gives ((dc + 4) >> 3) + 128, AAN (prescaled
 // quantisation value 4 per unit) gives (4 dc >> 5) + 128.
 TEST(JpegScan, DcOnlyBlocksGiveFlatPixelsOnBothPaths) {
-  struct Case {
-    std::vector<int> differences;
-    int quant;
-    std::vector<int> llm;
-    std::vector<int> aan;
-  };
+  struct Case { std::vector<int> differences; int quant; std::vector<int> llm; std::vector<int> aan; };
   const Case cases[] = {
       {{80, -163}, 1, {138, 118}, {138, 117}},  // the predictor carries across blocks
       {{0}, 1, {128}, {128}},
@@ -79,11 +74,7 @@ BitWriter UpTo48() {
 }
 
 TEST(JpegScan, EntropyDataChecks) {
-  struct Case {
-    const char* name;
-    Bytes data;
-    int status;
-  };
+  struct Case { const char* name; Bytes data; int status; };
   BitWriter dcSymbol16;
   dcSymbol16.symbol(16).bits(0xFFFF, 16).endOfBlock();
   const Case cases[] = {
@@ -107,29 +98,6 @@ TEST(JpegScan, EntropyDataChecks) {
   }
 }
 
-TEST(JpegScan, ReusedBlockBuffersAreCleared) {
-  // First block row: every AC position set, no end of block.  Second: the
-  // same buffer with only a DC, which must come out flat.
-  BitWriter data;
-  data.dc(0);
-  for (int k = 1; k <= 63; ++k) data.ac(0, k % 2 ? 30 : -30);
-  data.dc(0).endOfBlock();
-  // A second image shrinks the fill in steps: an end of block at 10, then at 1.
-  BitWriter shrinking;
-  shrinking.dc(0).ac(8, 50).endOfBlock().dc(0).endOfBlock();
-  for (const Bytes& entropy : {data.finish(), shrinking.finish()}) {
-    for (bool useMmx : {false, true}) {
-      DecodeResult result = Decode(Grey(8, 16, entropy), useMmx);
-      ASSERT_EQ(result.status, 0);
-      ASSERT_EQ(result.lines.size(), 16u);
-      bool firstRowFlat = true;
-      for (size_t y = 0; y < 8; ++y) firstRowFlat &= AllEqual(result.lines[y], 0, 8, result.lines[0][0]);
-      EXPECT_FALSE(firstRowFlat);
-      for (size_t y = 8; y < 16; ++y) EXPECT_TRUE(AllEqual(result.lines[y], 0, 8, 128)) << y;
-    }
-  }
-}
-
 // Ten 8x8 blocks in a row, each an interval of its own with a DC difference
 // of 80 (138 only if the predictor is reset), interval i followed by the RSTn
 // of markers[i] (and `junkBefore` bytes of junk before marker `junkAt`).
@@ -148,11 +116,7 @@ Bytes RestartImage(const std::vector<int>& markers, int junkBefore = 0, int junk
 
 TEST(JpegScan, RestartMarkers) {
   const std::vector<int> inOrder{0, 1, 2, 3, 4, 5, 6, 7, 0};
-  struct Case {
-    const char* name;
-    Bytes image;
-    int status;
-  };
+  struct Case { const char* name; Bytes image; int status; };
   const Case cases[] = {
       {"InOrderAndWrapping", RestartImage(inOrder), 0},
       {"D3WhereD2IsDue", RestartImage({0, 1, 3, 3, 4, 5, 6, 7, 0}), RestartMarkerBad},

@@ -13,18 +13,9 @@ namespace jpegtest {
 
 using Bytes = std::vector<uint8_t>;
 
-struct Component {
-  int id;
-  int h;
-  int v;
-  int quantSlot;
-};
+struct Component { int id; int h; int v; int quantSlot; };
 
-struct ScanComponent {
-  int id;
-  int dcTable;
-  int acTable;
-};
+struct ScanComponent { int id; int dcTable; int acTable; };
 
 class StreamBuilder {
  public:
