@@ -80,8 +80,7 @@ class SaverWindowOnWindows95 : public testing::Test {
     return registry.Dword(RegistryRoot::CurrentUser, kSettingsKeyPath, "mod1 depth");
   }
 
-  FakePlatform clock;
-  FakeScene scene{clock};
+  FakeScene scene;
   ScopedScene scopedScene{scene};
   ScopedPlatform scopedPlatform{Win32Services()};
   MemoryRegistry registry;
@@ -121,15 +120,6 @@ TEST_F(SaverWindowOnWindows95, ARefusedPasswordKeepsTheWindowAndSavesOnlyOnce) {
   EXPECT_FALSE(IsWindow(window));
   EXPECT_EQ(StoredDepth(), 18900);
   EXPECT_EQ(scene.Count("destroy"), 1);
-}
-
-TEST_F(SaverWindowOnWindows95, WithoutAPasswordCheckACloseIsApproved) {
-  g_pfnVerifyPassword = nullptr;
-  HWND window = Create(false);
-  ASSERT_NE(window, nullptr);
-  SendMessageA(window, WM_CLOSE, 0, 0);
-  EXPECT_TRUE(g_bCloseApproved);
-  EXPECT_FALSE(IsWindow(window));
 }
 
 TEST_F(SaverWindowOnWindows95, ThePreviewHasNoMouseRuleAndClosesWithoutAPassword) {

@@ -1,5 +1,5 @@
 // Helpers for the Windows tests: the real platform services, the product's own
-// resources, window texts, and a presser that ends modal dialogs by themselves.
+// resources and window texts.
 // Included by *_win32_test.cpp only.
 #pragma once
 #include <windows.h>
@@ -51,48 +51,3 @@ inline std::string TextOf(HWND window) {
   GetWindowTextA(window, text, sizeof text);
   return text;
 }
-
-// While it lives, presses `button` in every dialog of this thread (or only in
-// those captioned `caption`) as soon as the dialog has been initialised, so that
-// a modal run ends by itself. One presser at a time.
-class DialogPresser {
- public:
-  explicit DialogPresser(int button, std::string caption = "")
-      : button_(button), caption_(std::move(caption)) {
-    active_ = this;
-    hook_ = SetWindowsHookExA(WH_CALLWNDPROCRET, OnCallReturn, nullptr, GetCurrentThreadId());
-  }
-  ~DialogPresser() {
-    if (hook_) UnhookWindowsHookEx(hook_);
-    active_ = nullptr;
-  }
-  DialogPresser(const DialogPresser&) = delete;
-  DialogPresser& operator=(const DialogPresser&) = delete;
-
-  bool installed() const { return hook_ != nullptr; }
-  void SetButton(int button) { button_ = button; }
-  int presses() const { return presses_; }
-  const std::string& lastCaption() const { return lastCaption_; }
-
- private:
-  static LRESULT CALLBACK OnCallReturn(int code, WPARAM wParam, LPARAM lParam) {
-    const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
-    DialogPresser* self = active_;
-    if (self && code == HC_ACTION && call->message == WM_INITDIALOG) {
-      const std::string caption = TextOf(call->hwnd);
-      if (self->caption_.empty() || caption == self->caption_) {
-        self->lastCaption_ = caption;
-        ++self->presses_;
-        PostMessageA(call->hwnd, WM_COMMAND, MAKEWPARAM(self->button_, BN_CLICKED), 0);
-      }
-    }
-    return CallNextHookEx(self ? self->hook_ : nullptr, code, wParam, lParam);
-  }
-
-  static inline DialogPresser* active_ = nullptr;
-  HHOOK hook_ = nullptr;
-  int button_;
-  std::string caption_;
-  int presses_ = 0;
-  std::string lastCaption_;
-};

@@ -72,12 +72,4 @@ TEST_F(ControlMenuTest, OnlyOverTheSaverIsTheCursorShownAndKeptInsideUntilClosed
   }
 }
 
-TEST_F(ControlMenuTest, RunsModallyThroughThePlatform) {
-  ScopedPlatform scoped(Win32Services());
-  DialogPresser presser(IDOK);
-  ASSERT_TRUE(presser.installed());
-  EXPECT_EQ(Platform().RunDialog(IDD_CONTROL_MENU, nullptr), 1);
-  EXPECT_EQ(presser.lastCaption(), "Control Menu");
-}
-
 }  // namespace
