@@ -58,10 +58,7 @@ class DecodeJpegImageTest : public ::testing::Test {
 };
 
 TEST_F(DecodeJpegImageTest, BlocksHoldTheDecodedRowsBottomFirstAsRgb) {
-  struct Case {
-    const char* file;
-    int width, height;
-  };
+  struct Case { const char* file; int width, height; };
   // A full-size picture is a block of 1024 x 1024 x 3 = 3 145 728 bytes.
   const Case cases[] = {
       {"resources/world.jpg", 1024, 1024},            // 4:2:0, the sphere
@@ -92,11 +89,7 @@ TEST_F(DecodeJpegImageTest, BlocksHoldTheDecodedRowsBottomFirstAsRgb) {
 
 TEST_F(DecodeJpegImageTest, RefusedStreamsReportTheDecoderStatus) {
   const std::vector<uint8_t> whole = ReadSourceFile("tests/image/data/tile.jpg");
-  struct Case {
-    const char* what;
-    std::vector<uint8_t> bytes;
-    int status;
-  };
+  struct Case { const char* what; std::vector<uint8_t> bytes; int status; };
   const Case cases[] = {
       {"not a JPEG at all", {'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0}, NotJpeg},
       {"cut off inside its tables", std::vector<uint8_t>(whole.begin(), whole.end() - 200), MarkerUnexpected},
@@ -112,18 +105,6 @@ TEST_F(DecodeJpegImageTest, RefusedStreamsReportTheDecoderStatus) {
     EXPECT_EQ(platform.messageBoxes,
               (std::vector<RecordedMessageBox>{{nullptr, text, "Decoder Error", kMbOk}}));
   }
-}
-
-TEST(LoadJpegTexture, AMissingResourceIsReportedBeforeAnythingElse) {
-  FakePlatform platform;
-  ScopedPlatform scoped(platform);
-  SceneTextures[kBackdropTextureSlot].textureName = 77;
-  EXPECT_FALSE(LoadJpegTexture(IDR_JPG_BACKDROP, kBackdropTextureSlot));
-  EXPECT_EQ(platform.messageBoxes, (std::vector<RecordedMessageBox>{
-                                        {nullptr, "Could not locate image resource", "ERROR", kMbOk}}));
-  EXPECT_EQ(platform.resourceTypesAsked, std::vector<std::string>{"jpg"});
-  EXPECT_EQ(SceneTextures[kBackdropTextureSlot].textureName, 77u);
-  SceneTextures[kBackdropTextureSlot].textureName = 0;
 }
 
 TEST(JpegMemorySource, HandsOutTheRestThenReportsTheEnd) {

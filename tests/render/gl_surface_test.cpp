@@ -51,23 +51,6 @@ TEST_F(GlSurfaceTest, TheProjectionFollowsTheClientAreaAndAZeroHeightCountsAsOne
   }
 }
 
-TEST_F(GlSurfaceTest, AMissingPictureStopsTheSetUpAtTheFirstFailure) {
-  const std::vector<uint8_t> tile = ReadSourceFile("tests/image/data/tile.jpg");
-  // Without the world's picture, the backdrop is not even looked for.
-  EXPECT_FALSE(InitGLState());
-  EXPECT_EQ(platform.resourceTypesAsked.size(), 1u);
-  ASSERT_EQ(platform.messageBoxes.size(), 1u);
-  EXPECT_EQ(platform.messageBoxes[0].text, "Could not locate image resource");
-
-  // With the world's picture but not the backdrop's, the world's texture is made first.
-  platform.messageBoxes.clear();
-  platform.resources[IDR_JPG_WORLD] = tile;
-  EXPECT_FALSE(InitGLState());
-  EXPECT_NE(SceneTextures[kWorldTextureSlot].textureName, 0u);
-  EXPECT_EQ(SceneTextures[kBackdropTextureSlot].textureName, 0u);
-  ASSERT_EQ(platform.messageBoxes.size(), 1u);
-}
-
 TEST_F(GlSurfaceTest, TexturesAreMipMappedCopiesOfTheDecodedPicture) {
   const std::vector<uint8_t> world = ReadSourceFile("resources/world.jpg");
   platform.resources[IDR_JPG_WORLD] = world;

@@ -34,9 +34,7 @@ inline void DiscardGlErrors() {
   }
 }
 
-struct Rgb {
-  int r, g, b;
-};
+struct Rgb { int r, g, b; };
 
 // A pixel of the drawn picture, x from the left and y from the top.
 inline Rgb PixelAt(const std::vector<uint8_t>& picture, int x, int y) {

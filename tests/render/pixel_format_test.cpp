@@ -19,10 +19,7 @@ PixelFormatDescription Format(uint32_t flags, int colorBits, int depthBits, uint
 }
 
 TEST(ScorePixelFormat, PrefersShallowDepthBuffersToDoubleBufferingAndRefusesSoftware) {
-  struct Case {
-    PixelFormatDescription format;
-    unsigned score;
-  };
+  struct Case { PixelFormatDescription format; unsigned score; };
   const Case cases[] = {
       {Format(kDouble, 32, 16), 1138},
       {Format(kDouble, 32, 24), 1130},

@@ -11,10 +11,7 @@ const char* NextByte(const char* p) { return *p ? p + 1 : p; }
 std::string Arguments(const char* commandLine) { return ArgumentText(commandLine, NextByte); }
 
 TEST(ArgumentText, SkipsTheProgramNameAndTheSeparatorsAfterIt) {
-  struct Case {
-    const char* line;
-    const char* arguments;
-  } cases[] = {
+  struct Case { const char* line; const char* arguments; } cases[] = {
       {"nivarel.scr /s", "/s"},
       {"nivarel.scr", ""},
       {"nivarel.scr \t  /p 1234", "/p 1234"},
@@ -30,10 +27,7 @@ TEST(ArgumentText, SkipsTheProgramNameAndTheSeparatorsAfterIt) {
 }
 
 TEST(ParseWindowHandle, ReadsLeadingDecimalDigitsOnly) {
-  struct Case {
-    const char* text;
-    uint32_t value;
-  } cases[] = {
+  struct Case { const char* text; uint32_t value; } cases[] = {
       {"1234", 1234u},  {"1234 5", 1234u},       {"42abc", 42u},
       {"", 0u},         {":1234", 0u},           {"-5", 0u},
       {"0x10", 0u},     {"4294967295", 4294967295u},
@@ -46,12 +40,7 @@ TEST(ParseWindowHandle, ReadsLeadingDecimalDigitsOnly) {
 // The plain requests ("/s", "/p 1234", "/c", "/save", "/p:1234", "/a", "/x")
 // are end-to-end tests of the saver itself.
 TEST(ReadSaverRequest, OnlyTheFirstSignificantCharacterCounts) {
-  struct Case {
-    const char* arguments;
-    SaverMode mode;
-    uint32_t window;
-    bool ownedByForeground;
-  } cases[] = {
+  struct Case { const char* arguments; SaverMode mode; uint32_t window; bool ownedByForeground; } cases[] = {
       {"", SaverMode::Configure, 0, false},
       {" -/ //--", SaverMode::Configure, 0, false},
       {"-S", SaverMode::FullScreen, 0, false},

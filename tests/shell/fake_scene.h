@@ -1,24 +1,20 @@
 // A fake of the GL surface and the scene for the frame-loop tests: every call
-// is logged by name, draws take the time the test gives them on the fake
-// clock, and the probe reports the rate the test injects.
+// is logged by name, and the probe reports the rate the test injects.
 #pragma once
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "shell/frame_rate_probe.h"
+#include "shell/platform.h"
 #include "shell/scene_services.h"
-#include "tests/support/fake_platform.h"
 
 class FakeScene : public SceneServices {
  public:
-  explicit FakeScene(FakePlatform& clock) : clock_(clock) {}
-
   bool surfaceWorks = true;
   bool probedRateOk = true;
   float probedRate = 33.0f;
   bool scenesSucceed = true;  // blank and world; the clear scene always succeeds
-  uint32_t drawMs = 0;        // how long each draw takes on the fake clock
   std::vector<std::string> calls;
 
   bool CreateSurface(WindowHandle window, int colourBits) override {
@@ -47,11 +43,8 @@ class FakeScene : public SceneServices {
  private:
   bool Draw(const char* scene, bool result) {
     calls.push_back(scene);
-    clock_.now += drawMs;
     return result;
   }
-
-  FakePlatform& clock_;
 };
 
 // Installs scene services for the lifetime of a test and restores the previous ones.

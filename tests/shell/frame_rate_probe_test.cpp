@@ -20,11 +20,7 @@ bool TimedDraw() {
   return true;
 }
 
-struct Probe {
-  bool rateOk;
-  float frameRate;
-  size_t draws;
-};
+struct Probe { bool rateOk; float frameRate; size_t draws; };
 
 Probe RunProbe(const std::vector<uint32_t>& drawTimes, uint32_t startTick) {
   FakePlatform platform;

@@ -26,10 +26,7 @@ inline void PrintTo(const RecordedMessageBox& box, std::ostream* os) {
   *os << "{" << box.owner << ", \"" << box.text << "\", \"" << box.caption << "\", " << box.style << "}";
 }
 
-struct RecordedDialog {
-  int templateId;
-  WindowHandle owner;
-};
+struct RecordedDialog { int templateId; WindowHandle owner; };
 
 class FakePlatform : public PlatformServices {
  public:

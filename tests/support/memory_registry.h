@@ -16,10 +16,7 @@
 
 enum class RegistryValueKind { Dword, String, Binary };
 
-struct RegistryValue {
-  RegistryValueKind kind;
-  std::vector<uint8_t> data;
-};
+struct RegistryValue { RegistryValueKind kind; std::vector<uint8_t> data; };
 
 class MemoryRegistry : public RegistryBackend {
  public:

@@ -11,11 +11,7 @@ namespace {
 const std::string kAddress = "http://nivarel.example.com/";
 
 TEST(BrowserLaunch, PicksProgramAndParametersFromTheRegisteredCommand) {
-  const struct {
-    const char* registered;
-    const char* program;
-    std::string parameters;
-  } cases[] = {
+  const struct { const char* registered; const char* program; std::string parameters; } cases[] = {
       {"\"C:\\Browsers\\Web.exe\" -url \"%1\"", "c:\\browsers\\web.exe", " -url " + kAddress},
       {"c:\\browsers\\web.exe %1", "c:\\browsers\\web.exe", "%1 " + kAddress},  // unquoted: kept
       {"\"C:\\Program Files\\IExplore.EXE\" -nohome", "iexplore.exe", "-new " + kAddress},

@@ -18,10 +18,7 @@ constexpr char kRemovalText[] = "This Screen saver will be removed\nthe next tim
 constexpr char kRemovalCaption[] = "Screen saver will be removed.";
 
 TEST(FirstFreeRunOnceName, TakesTheFirstNameOfTheSequenceThatIsFree) {
-  struct Case {
-    std::set<std::string> taken;
-    const char* expected;
-  } cases[] = {
+  struct Case { std::set<std::string> taken; const char* expected; } cases[] = {
       {{}, "kill_saver"},
       {{"kill_saver"}, "kill_saver1"},
       {{"kill_saver", "kill_saver1"}, "kill_saver2"},
@@ -35,10 +32,7 @@ TEST(FirstFreeRunOnceName, TakesTheFirstNameOfTheSequenceThatIsFree) {
 }
 
 TEST(FrameRateText, ShowsTheRateWithOneDecimal) {
-  struct Case {
-    float rate;
-    const char* text;
-  } cases[] = {
+  struct Case { float rate; const char* text; } cases[] = {
       {2.54f, "The current frame rate is:\n2.5 frames per second."},
       {33.0f, "The current frame rate is:\n33.0 frames per second."},
       {1000.0f / 201.0f, "The current frame rate is:\n5.0 frames per second."},

@@ -94,7 +94,7 @@ class SettingsDialog : public testing::Test {
   ScopedPlatform scopedPlatform_{platform_};
   MemoryRegistry registry_;
   ScopedRegistryBackend scopedRegistry_{registry_};
-  FakeScene scene_{platform_};
+  FakeScene scene_;
   ScopedScene scopedScene_{scene_};
   FakeSettingsHost host_;
 };

@@ -41,11 +41,7 @@ class KeyboardControlTest : public ::testing::Test {
 
 // Each steering key from the built-in view, with the value it moves set to `start`.
 TEST_F(KeyboardControlTest, EachSteeringKeyMovesItsValue) {
-  const struct {
-    unsigned key;
-    float* value;
-    float start, expected;
-  } cases[] = {
+  const struct { unsigned key; float* value; float start, expected; } cases[] = {
       // Distances move by a fiftieth of the depth in whole units: 192 / 50 -> 3.
       {kVkPrior, &g_fDepth, 192, 195},   {kVkNumpad9, &g_fDepth, 192, 195},
       {kVkNext, &g_fDepth, 192, 189},    {kVkNumpad3, &g_fDepth, 192, 189},
@@ -91,12 +87,7 @@ TEST_F(KeyboardControlTest, StepsAreWorkedOutAfreshAtEachKey) {
 }
 
 TEST_F(KeyboardControlTest, StopRuleDependsOnWhereTheViewRuns) {
-  const struct {
-    Context context;
-    unsigned key;
-    unsigned message;
-    bool stops;
-  } cases[] = {
+  const struct { Context context; unsigned key; unsigned message; bool stops; } cases[] = {
       {Context::FullScreenSaver, kVkReturn, kWmKeyDown, true},
       {Context::FullScreenSaver, kVkEscape, kWmSysKeyDown, true},
       {Context::FullScreenSaver, kVkShift, kWmKeyDown, true},
