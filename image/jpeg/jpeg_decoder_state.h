@@ -177,9 +177,10 @@ class JpegInput {
   uint64_t fetchSixEntropyBytesInline();
   // That common case alone: false, with nothing taken, when it does not hold.
   bool takeSixPlainBytes(uint64_t& word);
-  // Four bytes, big-endian, when at least twelve are there and none is 0xFF;
+  // Six bytes, big-endian, when at least twelve are there and none of the
+  // next eight is 0xFF (so the two after them can be fetched plainly too);
   // false, with nothing taken, otherwise.
-  bool takeFourPlainBytes(uint32_t& word);
+  bool takeSixPlainBytesOfEight(uint64_t& word);
   // Bytes taken ahead go back, in front of the next one (they are still there).
   void giveBack(int count) {
     readPosition_ -= count;
@@ -230,16 +231,17 @@ inline bool JpegInput::takeSixPlainBytes(uint64_t& word) {
   return true;
 }
 
-inline bool JpegInput::takeFourPlainBytes(uint32_t& word) {
+inline bool JpegInput::takeSixPlainBytesOfEight(uint64_t& word) {
   if (bytesInBuffer_ < 12) return false;
-  const uint8_t* next = buffer_ + readPosition_;
-  const uint32_t four = (uint32_t{next[0]} << 24) | (uint32_t{next[1]} << 16) |
-                        (uint32_t{next[2]} << 8) | uint32_t{next[3]};
-  const uint32_t inverted = ~four;
-  if (((inverted - 0x01010101u) & ~inverted & 0x80808080u) != 0) return false;
-  readPosition_ += 4;
-  bytesInBuffer_ -= 4;
-  word = four;
+  uint64_t loaded = 0;
+  std::memcpy(&loaded, buffer_ + readPosition_, sizeof loaded);
+  const uint64_t eight = ToBigEndian(loaded);
+  // A byte of the eight is 0xFF exactly when that byte of ~eight is zero.
+  const uint64_t inverted = ~eight;
+  if (((inverted - 0x0101010101010101ull) & ~inverted & 0x8080808080808080ull) != 0) return false;
+  readPosition_ += 6;
+  bytesInBuffer_ -= 6;
+  word = eight >> 16;
   return true;
 }
 

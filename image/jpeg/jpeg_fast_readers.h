@@ -34,12 +34,14 @@ inline constexpr int kMaxTake = 16;
 //
 // The 32-bit reader fetches two bytes whenever its bits run out, which keeps
 // 17 to 32 bits in hand.  Where the input buffer holds plain bytes (no 0xFF,
-// plenty left), this reader instead takes four at a time whenever fewer than
-// 32 bits are in hand, so it is always at least as far into the input as the
-// 32-bit reader, never behind; save() works out where the 32-bit reader would
-// be after the same bits and gives back the bytes it has not fetched yet.
-// Taking plain bytes early is only a move within the buffer: no source read,
-// no marker and no end of data can come of it.  Where plain bytes run out,
+// plenty left), this reader instead takes six at a time once fewer than 16
+// bits are in hand, as the 64-bit reader does, after checking that the two
+// bytes behind them are plain too: between its refills the 32-bit reader can
+// be ahead of it by at most those two bytes, so whichever of them is ahead,
+// save() can settle up by moves within the buffer alone.  It works out from
+// the bits taken where the 32-bit reader would be, and gives back what was
+// taken early or fetches what that reader had already fetched.  No source
+// read, marker or end of data can come of that.  Where plain bytes run out,
 // the reader falls back to the 32-bit reader's own fetches at its own points.
 class FastNarrowReader {
  public:
@@ -78,19 +80,18 @@ class FastNarrowReader {
 
  private:
   // Following the 32-bit reader exactly, a fetch is due when 16 bits or fewer
-  // are in hand; running ahead, fewer than 32 bits call for four more bytes.
+  // are in hand; running on plain bytes, fewer than 16 call for six more.
   static constexpr int kExactRefill = 17;
-  static constexpr int kAheadRefill = 32;
+  static constexpr int kPlainRefill = 16;
 
   NIVAREL_JPEG_INLINE void refill() {
-    uint32_t four = 0;
-    // 16 to 31 bits are in hand when running ahead, 1 to 16 when following:
-    // four more bytes make 33 to 63, which the word holds.
-    if (input_.takeFourPlainBytes(four)) {
-      buffer_ |= static_cast<uint64_t>(four) << (32 - valid_);
-      valid_ += 32;
-      bytesTaken_ += 4;
-      refillBelow_ = kAheadRefill;
+    uint64_t six = 0;
+    // At most 16 bits are in hand: six more bytes make at most 64.
+    if (input_.takeSixPlainBytesOfEight(six)) {
+      buffer_ |= six << (16 - valid_);
+      valid_ += 48;
+      bytesTaken_ += 6;
+      refillBelow_ = kPlainRefill;
       return;
     }
     followExactly();
@@ -98,10 +99,10 @@ class FastNarrowReader {
 
   // Brings the bits in hand to exactly the 32-bit reader's, which fetches two
   // bytes each time its unread count (loadedLeft_ at load) reaches 0 or below:
-  // bytes taken ahead of it go back, and a fetch it made during the take just
-  // done (the most this reader can be behind) is made now.  From here on its
-  // fetches are followed at its own points, until plain bytes allow running
-  // ahead again.
+  // bytes taken ahead of it go back, and the two it may have fetched ahead of
+  // this reader (plain ones, or its fetch due in the take just done) are
+  // fetched now.  From here on its fetches are followed at its own points,
+  // until plain bytes allow running on them again.
   NIVAREL_JPEG_INLINE void followExactly() {
     const int taken = 16 + loadedLeft_ + 8 * bytesTaken_ - valid_;  // bits since load
     const int fetches = taken >= loadedLeft_ ? (taken - loadedLeft_) / 16 + 1 : 0;
