@@ -58,6 +58,15 @@ TRANSFORM_STEP void Load8(const void* from, __m128i r[8]) {
   Unrolled<8>([&](int k) { r[k] = _mm_loadu_si128(p + k); });
 }
 
+// A block times a table, both natural order: the low 16 bits of each
+// product, which are the same signed or unsigned.
+TRANSFORM_STEP void LoadDequantised(const int16_t* coefficients, const uint16_t* quant, __m128i x[8]) {
+  __m128i q[8];
+  Load8(coefficients, x);
+  Load8(quant, q);
+  Unrolled<8>([&](int k) { x[k] = _mm_mullo_epi16(x[k], q[k]); });
+}
+
 // Lane 0 of v in every lane.
 TRANSFORM_STEP __m128i BroadcastFirst(__m128i v) { return _mm_shuffle_epi32(_mm_shufflelo_epi16(v, 0), 0); }
 
@@ -283,25 +292,20 @@ void InverseDctLlmSse2(const int16_t coefficients[64], uint8_t samples[64]) {
 
 void InverseDctLlmSse2(const int16_t coefficients[64], const uint16_t naturalQuant[64],
                        uint8_t samples[64]) {
-  __m128i x[8], q[8];
-  Load8(coefficients, x);
-  Load8(naturalQuant, q);
-  // The low 16 bits of a product are the same signed or unsigned.
-  Unrolled<8>([&](int k) { x[k] = _mm_mullo_epi16(x[k], q[k]); });
+  __m128i x[8];
+  LoadDequantised(coefficients, naturalQuant, x);
   LlmOfRows(x, samples);
 }
 
 void InverseDctAanSse2(const int16_t coefficients[64], const uint16_t prescaledQuant[64],
                        uint8_t samples[64]) {
-  __m128i x[8], q[8];
-  Load8(coefficients, x);
-  Load8(prescaledQuant, q);
+  __m128i x[8];
+  LoadDequantised(coefficients, prescaledQuant, x);
   if (OnlyDc(x)) {
     // Both passes copy the dequantised DC to every position.
-    FillFlat(samples, _mm_srai_epi16(BroadcastFirst(_mm_mullo_epi16(x[0], q[0])), 5));
+    FillFlat(samples, _mm_srai_epi16(BroadcastFirst(x[0]), 5));
     return;
   }
-  Unrolled<8>([&](int k) { x[k] = _mm_mullo_epi16(x[k], q[k]); });
   AanPass(x);  // down the columns: register k is row k
   Transpose8x8(x);
   AanPass(x);  // along the rows: register k is column k
