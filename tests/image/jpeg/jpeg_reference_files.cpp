@@ -164,6 +164,14 @@ void ExpectEnginesAgree(const std::vector<uint8_t>& file, const std::string& wha
       }
     }
   }
+  // A source that fails at each of its reads in turn, in small pieces: the
+  // engines must meet the failure at the same read and stop at the same line.
+  for (bool useMmx : {false, true}) {
+    for (int failing = 1;; ++failing) {
+      SCOPED_TRACE(what + " failing read " + std::to_string(failing) + (useMmx ? " mmx" : " llm"));
+      if (jpegtest::Decode(file, useMmx, 61, failing).readCalls < failing) break;
+    }
+  }
 }
 
 // ---- file comparisons ---------------------------------------------------------
