@@ -19,8 +19,11 @@ check "in the foreground" equals 1 "$(field foreground <<<"$info")"
 # The world fills the middle of the screen; the starfield beside it is dark
 # with bright points; the corners, beyond the backdrop, are black.
 shot="$E2E_WORK/typical.png"
-screenshot "$shot"
 centre="$((height / 5))x$((height / 5))+$((width / 2 - height / 10))+$((height / 2 - height / 10))"
+# The window comes first, the first frame once both pictures are decoded: on a
+# busy machine that can take a while, so the picture is taken once it is there.
+world_drawn() { screenshot "$shot" && above 0.2 "$(region_stat "$shot" "$centre" mean)"; }
+poll 20 world_drawn
 sky_x=$((width / 2 - height * 49 / 100))
 sky="$((height / 20))x$((height / 4))+$sky_x+$((height * 3 / 8))"
 corner="$((width / 20))x$((height / 20))+0+0"
