@@ -146,9 +146,41 @@ void ClearBlock(int16_t* coefficients) {
 #endif
 }
 
-int Failed(JpegFailure& failure) {
+enum class AcStep { Next, EndOfBlock, Failed };
+
+AcStep Failed(JpegFailure& failure) {
   failure.raise(EntropyDataBad);
-  return -1;
+  return AcStep::Failed;
+}
+
+// One symbol of a block's AC coefficients at position k, which moves on past
+// the coefficient written (the caller's loop adds the 1).  kMayPassEnd: a run
+// could reach beyond position 63, so even a fast entry's run is checked;
+// below position 49 no run of at most 15 can.
+template <bool kMayPassEnd, class Reader>
+NIVAREL_JPEG_INLINE AcStep DecodeAcStep(Reader& reader, const HuffmanDecodeTable& table,
+                                        int16_t* coefficients, int& k, JpegFailure& failure) {
+  const int32_t entry = PeekFastValue(reader, table);
+  if (entry != 0 && (!kMayPassEnd || k + FastValueRun(entry) <= 63)) {
+    k += FastValueRun(entry);
+    reader.take(FastValueLength(entry));
+    coefficients[kZigzagToNatural[k]] = Wrap16(static_cast<uint32_t>(FastValue(entry)));
+    return AcStep::Next;
+  }
+  const int symbol = FastSymbol(reader, table);
+  const int run = symbol >> 4;
+  const int size = symbol & 15;
+  if (size != 0) {
+    if (k + run > 63) return Failed(failure);
+    k += run;
+    const int32_t value = ExtendSign(reader.bits(size), size);
+    coefficients[kZigzagToNatural[k]] = Wrap16(static_cast<uint32_t>(value));
+    return AcStep::Next;
+  }
+  if (run != 15) return AcStep::EndOfBlock;
+  if (k + 15 > 63) return Failed(failure);
+  k += 15;
+  return AcStep::Next;
 }
 
 // Decodes positions 1..63 into a block that is all 0 there; returns the
@@ -158,30 +190,14 @@ template <class Reader>
 NIVAREL_JPEG_INLINE int FastAcCoefficients(Reader& reader, const HuffmanDecodeTable& table,
                                            int16_t* coefficients, JpegFailure& failure) {
   int k = 1;
-  for (; k <= 63; ++k) {
-    const int32_t entry = PeekFastValue(reader, table);
-    if (entry != 0 && k + FastValueRun(entry) <= 63) {
-      k += FastValueRun(entry);
-      reader.take(FastValueLength(entry));
-      coefficients[kZigzagToNatural[k]] = Wrap16(static_cast<uint32_t>(FastValue(entry)));
-      continue;
-    }
-    const int symbol = FastSymbol(reader, table);
-    const int run = symbol >> 4;
-    const int size = symbol & 15;
-    if (size != 0) {
-      if (k + run > 63) return Failed(failure);
-      k += run;
-      const int32_t value = ExtendSign(reader.bits(size), size);
-      coefficients[kZigzagToNatural[k]] = Wrap16(static_cast<uint32_t>(value));
-    } else if (run == 15) {
-      if (k + 15 > 63) return Failed(failure);
-      k += 15;
-    } else {
-      break;  // end of block
-    }
+  AcStep step = AcStep::Next;
+  for (; k <= 48 && step == AcStep::Next; k += step == AcStep::Next) {
+    step = DecodeAcStep<false>(reader, table, coefficients, k, failure);
   }
-  return k;
+  for (; k <= 63 && step == AcStep::Next; k += step == AcStep::Next) {
+    step = DecodeAcStep<true>(reader, table, coefficients, k, failure);
+  }
+  return step == AcStep::Failed ? -1 : k;
 }
 
 template <class Reader>
