@@ -12,13 +12,21 @@
 
 namespace {
 
+// The helpers below work on values in registers; a call would pass them
+// through memory, so they are always inlined.
+#if defined(__GNUC__)
+#define COLOUR_STEP inline __attribute__((always_inline))
+#else
+#define COLOUR_STEP inline
+#endif
+
 // Per pixel: crToR[cr], (crToG[cr] + cbToG[cb]) >> 16 and cbToB[cb].
 struct ChromaTerms {
   __m128i red, green, blue;
 };
 
 // Eight samples widened to 16-bit lanes.
-__m128i LoadEight(const uint8_t* samples) {
+COLOUR_STEP __m128i LoadEight(const uint8_t* samples) {
   return _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(samples)),
                            _mm_setzero_si128());
 }
@@ -26,12 +34,12 @@ __m128i LoadEight(const uint8_t* samples) {
 // floor((c x k + 32768) / 65536) for c in -128..127. The high half of 2c x k
 // is floor(c x k / 32768); adding 1 and halving (both floors) gives the
 // rounded quotient by 65536.
-__m128i RoundedProduct(__m128i c, int16_t k) {
+COLOUR_STEP __m128i RoundedProduct(__m128i c, int16_t k) {
   const __m128i high = _mm_mulhi_epi16(_mm_add_epi16(c, c), _mm_set1_epi16(k));
   return _mm_srai_epi16(_mm_add_epi16(high, _mm_set1_epi16(1)), 1);
 }
 
-ChromaTerms ComputeChromaTerms(const uint8_t* cbRow, const uint8_t* crRow) {
+COLOUR_STEP ChromaTerms ComputeChromaTerms(const uint8_t* cbRow, const uint8_t* crRow) {
   const __m128i centre = _mm_set1_epi16(128);
   const __m128i cb = _mm_sub_epi16(LoadEight(cbRow), centre);
   const __m128i cr = _mm_sub_epi16(LoadEight(crRow), centre);
@@ -51,18 +59,18 @@ ChromaTerms ComputeChromaTerms(const uint8_t* cbRow, const uint8_t* crRow) {
 }
 
 // The terms of pixels 0..7 and 8..15 when pixel pairs share a chroma sample.
-ChromaTerms LeftHalf(const ChromaTerms& t) {
+COLOUR_STEP ChromaTerms LeftHalf(const ChromaTerms& t) {
   return {_mm_unpacklo_epi16(t.red, t.red), _mm_unpacklo_epi16(t.green, t.green),
           _mm_unpacklo_epi16(t.blue, t.blue)};
 }
 
-ChromaTerms RightHalf(const ChromaTerms& t) {
+COLOUR_STEP ChromaTerms RightHalf(const ChromaTerms& t) {
   return {_mm_unpackhi_epi16(t.red, t.red), _mm_unpackhi_epi16(t.green, t.green),
           _mm_unpackhi_epi16(t.blue, t.blue)};
 }
 
 // Eight pixels as R, G, B, 0 from a row of eight luminance samples.
-void StoreEightPixels(const uint8_t* lumaRow, const ChromaTerms& t, uint8_t* out) {
+COLOUR_STEP void StoreEightPixels(const uint8_t* lumaRow, const ChromaTerms& t, uint8_t* out) {
   const __m128i zero = _mm_setzero_si128();
   const __m128i y = LoadEight(lumaRow);
   const __m128i redBlue = _mm_packus_epi16(_mm_add_epi16(y, t.red), _mm_add_epi16(y, t.blue));
@@ -74,7 +82,7 @@ void StoreEightPixels(const uint8_t* lumaRow, const ChromaTerms& t, uint8_t* out
 }
 
 // Sixteen pixels whose luminance comes from two blocks side by side.
-void StoreSixteenPixels(const uint8_t* mcu, int leftBlock, int row, const ChromaTerms& left,
+COLOUR_STEP void StoreSixteenPixels(const uint8_t* mcu, int leftBlock, int row, const ChromaTerms& left,
                         const ChromaTerms& right, uint8_t* out) {
   StoreEightPixels(BlockRow(mcu, leftBlock, row), left, out);
   StoreEightPixels(BlockRow(mcu, leftBlock + 1, row), right, out + 32);
