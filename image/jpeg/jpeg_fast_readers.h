@@ -46,7 +46,7 @@ inline constexpr int kMaxTake = 16;
 class FastNarrowReader {
  public:
   explicit FastNarrowReader(JpegInput& input) : input_(input) { load(); }
-  void load() {
+  NIVAREL_JPEG_INLINE void load() {
     const uint64_t rotated = input_.bitBuffer_;
     loadedLeft_ = input_.bitsLeft_;
     const uint64_t inOrder = ((rotated & 0xFFFFu) << 48) | ((rotated & 0xFFFF0000u) << 16);
@@ -56,7 +56,7 @@ class FastNarrowReader {
     refillBelow_ = kExactRefill;
   }
   // Hands the state back; load() must come before the next take.
-  void save() {
+  NIVAREL_JPEG_INLINE void save() {
     followExactly();
     input_.bitBuffer_ = static_cast<uint32_t>(buffer_ >> 48) |
                         (static_cast<uint32_t>(buffer_ >> 16) & 0xFFFF0000u);
@@ -131,11 +131,11 @@ class FastNarrowReader {
 class FastWideReader {
  public:
   explicit FastWideReader(JpegInput& input) : input_(input) { load(); }
-  void load() {
+  NIVAREL_JPEG_INLINE void load() {
     buffer_ = input_.wideBuffer_;
     left_ = input_.wideBitsLeft_;
   }
-  void save() const {
+  NIVAREL_JPEG_INLINE void save() const {
     input_.wideBuffer_ = buffer_;
     input_.wideBitsLeft_ = left_;
   }
