@@ -2,13 +2,14 @@
 // with their bit state held in locals (registers) while a row or a scan is
 // decoded, and symbols decoded through the tables of BuildHuffmanFastLookup.
 //
-// They deliver the same bits and fetch the same bytes at the same moments as
-// JpegInput's own readers, because both readers' state depends only on how
-// many bits have been taken since priming, not on how the takes were split:
-// a take of up to 16 bits refills at most once, exactly when the running
-// count crosses a refill point.  So a code and its value may be taken in one
-// go, and the state can be handed back with save() at any point, before
-// anything else (restart processing, the header reader) uses the input.
+// They deliver the same bits as JpegInput's own readers and, whenever
+// anything else looks at the input (restart processing, the header reader,
+// the source), leave it exactly where those readers would have.  Both
+// readers' state depends only on how many bits have been taken since
+// priming, not on how the takes were split: a take of up to 16 bits refills
+// at most once, exactly when the running count crosses a refill point.  So a
+// code and its value may be taken in one go, and the state can be handed
+// back with save() at any point.
 #pragma once
 #include <cstdint>
 
