@@ -1,6 +1,7 @@
 // Progressive images: every scan is decoded into per-component coefficient
 // buffers while decoding starts; rows are later copied out of them.
 #include <algorithm>
+#include <array>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -200,8 +201,11 @@ NIVAREL_JPEG_INLINE bool DecodeAcRefine(JpegDecoderState& d, Reader& reader, int
 
 // Positions first..last (last < 64), or none when first > last.
 NIVAREL_JPEG_INLINE uint64_t PositionRange(int first, int last) {
-  if (first > last) return 0;
-  return (~0ull << first) & (~0ull >> (63 - last));
+  // Selected rather than branched on: the ends come from the data.  A range
+  // with first > last comes out empty, its two halves not meeting.
+  const uint64_t from = first < 64 ? ~0ull << (first & 63) : 0;
+  const uint64_t through = last >= 0 ? ~0ull >> ((63 - last) & 63) : 0;
+  return from & through;
 }
 
 NIVAREL_JPEG_INLINE int LowestPosition(uint64_t mask) {
@@ -224,6 +228,40 @@ NIVAREL_JPEG_INLINE int PositionCount(uint64_t mask) {
   mask = (mask & 0x3333333333333333ull) + ((mask >> 2) & 0x3333333333333333ull);
   mask = (mask + (mask >> 4)) & 0x0F0F0F0F0F0F0F0Full;
   return static_cast<int>((mask * 0x0101010101010101ull) >> 56);
+}
+
+// For each byte value and rank r, the position of its set bit of rank r.
+constexpr std::array<std::array<uint8_t, 8>, 256> BitsByRank() {
+  std::array<std::array<uint8_t, 8>, 256> table{};
+  for (int value = 0; value < 256; ++value) {
+    int rank = 0;
+    for (int bit = 0; bit < 8; ++bit) {
+      if ((value >> bit) & 1) table[value][rank++] = static_cast<uint8_t>(bit);
+    }
+  }
+  return table;
+}
+constexpr auto kBitsByRank = BitsByRank();
+
+// The position of the set bit of rank `rank` (0 = the lowest) in `mask`, or
+// `none` when fewer bits are set.  Found a byte at a time without a loop or a
+// branch the data decides: the ranks (a refinement's zero runs) come from the
+// data, and a loop over them is mispredicted at nearly every exit.
+NIVAREL_JPEG_INLINE int SelectPosition(uint64_t mask, int rank, int none) {
+  constexpr uint64_t kOnes = 0x0101010101010101ull;
+  uint64_t counts = mask - ((mask >> 1) & 0x5555555555555555ull);
+  counts = (counts & 0x3333333333333333ull) + ((counts >> 2) & 0x3333333333333333ull);
+  counts = (counts + (counts >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+  const uint64_t through = counts * kOnes;  // byte i: the bits set in bytes 0..i
+  // Bytes whose running count exceeds the rank get their top bit set (counts
+  // stay below 128, so nothing borrows across bytes).
+  const uint64_t beyond =
+      ((through | (0x80 * kOnes)) - static_cast<uint64_t>(rank + 1) * kOnes) & (0x80 * kOnes);
+  if (beyond == 0) return none;
+  const int byte = LowestPosition(beyond) >> 3;
+  const int before = static_cast<int>(((through << 8) >> (8 * byte)) & 0xFF);
+  const int value = static_cast<int>((mask >> (8 * byte)) & 0xFF);
+  return 8 * byte + kBitsByRank[value][rank - before];
 }
 
 // One correction bit for each non-zero position in `positions`, lowest first.
@@ -281,9 +319,7 @@ NIVAREL_JPEG_INLINE bool FastAcRefine(JpegDecoderState& d, Reader& reader, int c
         break;
       }
       // The walk stops on the zero that takes `run` below 0, or after se.
-      uint64_t zeros = ~nonZero & PositionRange(k, se);
-      for (; run > 0 && zeros != 0; --run) zeros &= zeros - 1;
-      const int stop = zeros != 0 ? LowestPosition(zeros) : se + 1;
+      const int stop = SelectPosition(~nonZero & PositionRange(k, se), run, se + 1);
       CorrectPositions(reader, block, nonZero & PositionRange(k, stop - 1), plus, minus);
       k = stop;
       if (size != 0 && k < 64) {
