@@ -442,7 +442,8 @@ int DecodeSymbolWide(JpegInput& input, const HuffmanDecodeTable& table);
 // T.81's EXTEND: the signed value of `bits`, the low `size` bits read for a
 // difference or coefficient of that size category (1..15).
 inline int32_t ExtendSign(uint32_t bits, int size) {
-  int32_t value = static_cast<int32_t>(bits);
-  if (value < (1 << (size - 1))) value += 1 - (1 << size);
-  return value;
+  const int32_t value = static_cast<int32_t>(bits);
+  // Computed rather than branched on: the sign is the data's.
+  const int32_t belowHalf = -static_cast<int32_t>(value < (1 << (size - 1)));  // all ones or 0
+  return value - (((1 << size) - 1) & belowHalf);
 }
