@@ -1,10 +1,10 @@
 #include "bench/bench_decoders.h"
 
-#include <cstdio>
-#include <cstring>
-
 #include <jpeglib.h>
 #include <stb_image.h>
+
+#include <cstdio>
+#include <cstring>
 
 #include "image/jpeg_memory_source.h"
 

@@ -16,6 +16,8 @@
 // thread's processor time, which leaves out the time other processes held
 // the core; the decoders run on one thread, so on an idle machine it equals
 // the wall-clock time.
+#include <time.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -24,7 +26,6 @@
 #include <limits>
 #include <string>
 #include <thread>
-#include <time.h>
 #include <vector>
 
 #include "bench/bench_decoders.h"
@@ -88,16 +89,19 @@ void CheckFastMatchesReference(const std::string& name, const std::vector<uint8_
     }
     if (fast.width != reference.width || fast.height != reference.height ||
         fast.bytesPerPixel != reference.bytesPerPixel) {
-      Fail(name + ": the fast engine's picture has another shape than the reference's (" + path + ")");
+      Fail(name + ": the fast engine's picture has another shape than the reference's (" + path +
+           ")");
     }
-    const auto mismatch = std::mismatch(fast.pixels.begin(), fast.pixels.end(), reference.pixels.begin());
+    const auto mismatch =
+        std::mismatch(fast.pixels.begin(), fast.pixels.end(), reference.pixels.begin());
     if (mismatch.first != fast.pixels.end()) {
       const size_t offset = static_cast<size_t>(mismatch.first - fast.pixels.begin());
       const size_t rowBytes = static_cast<size_t>(fast.width) * fast.bytesPerPixel;
       Fail(name + ": the fast engine differs from the reference on the " + path + " at line " +
            std::to_string(offset / rowBytes) + ", pixel " +
            std::to_string(offset % rowBytes / fast.bytesPerPixel) + " (fast " +
-           std::to_string(*mismatch.first) + ", reference " + std::to_string(*mismatch.second) + ")");
+           std::to_string(*mismatch.first) + ", reference " + std::to_string(*mismatch.second) +
+           ")");
     }
   }
 }
@@ -128,11 +132,14 @@ struct Timing {
 // decoder in turn until the time budget is spent.
 Timing TimeInterleaved(const std::string& name, const std::vector<uint8_t>& jpeg, double seconds) {
   DecodedPicture pictures[kContenderCount];
-  for (int i = 0; i < kContenderCount; ++i) DecodeMilliseconds(kContenders[i], jpeg, pictures[i], name);
+  for (int i = 0; i < kContenderCount; ++i)
+    DecodeMilliseconds(kContenders[i], jpeg, pictures[i], name);
   Timing timing;
-  std::fill(std::begin(timing.fastestMs), std::end(timing.fastestMs), std::numeric_limits<double>::max());
+  std::fill(std::begin(timing.fastestMs), std::end(timing.fastestMs),
+            std::numeric_limits<double>::max());
   double spentMs = 0.0;
-  while (timing.rounds < kMaximumRounds && (timing.rounds < kMinimumRounds || spentMs < seconds * 1000.0)) {
+  while (timing.rounds < kMaximumRounds &&
+         (timing.rounds < kMinimumRounds || spentMs < seconds * 1000.0)) {
     for (int turn = 0; turn < kContenderCount; ++turn) {
       const int i = (timing.rounds + turn) % kContenderCount;
       const double ms = DecodeMilliseconds(kContenders[i], jpeg, pictures[i], name);
@@ -158,8 +165,8 @@ std::string MachineLine() {
 }
 
 void PrintHeader() {
-  std::printf("%-22s %8s %8s %8s %8s %9s %9s %8s %8s %6s\n", "image", "mmx ms", "llm ms", "turbo ms",
-              "stb ms", "mmx/turbo", "llm/turbo", "mmx/stb", "llm/stb", "rounds");
+  std::printf("%-22s %8s %8s %8s %8s %9s %9s %8s %8s %6s\n", "image", "mmx ms", "llm ms",
+              "turbo ms", "stb ms", "mmx/turbo", "llm/turbo", "mmx/stb", "llm/stb", "rounds");
 }
 
 void PrintRow(const std::string& name, const Timing& t) {
@@ -173,8 +180,8 @@ void PrintRow(const std::string& name, const Timing& t) {
 std::vector<std::string> DefaultImages() {
   const std::string resources = NIVAREL_BENCH_RESOURCES;
   const std::string generated = NIVAREL_BENCH_GENERATED;
-  return {resources + "/world.jpg", resources + "/backdrop.jpg", generated + "/progressive-1024.jpg",
-          generated + "/baseline-4096.jpg"};
+  return {resources + "/world.jpg", resources + "/backdrop.jpg",
+          generated + "/progressive-1024.jpg", generated + "/baseline-4096.jpg"};
 }
 
 const char kUsage[] = "usage: nivarel-bench [--seconds S] [IMAGE.jpg ...]\n";
@@ -198,8 +205,9 @@ int main(int argc, char** argv) {
   if (images.empty()) images = DefaultImages();
 
   std::printf("%s\n", MachineLine().c_str());
-  std::printf("ms: processor time of the fastest of the interleaved rounds, about %.1f s per image\n",
-              seconds);
+  std::printf(
+      "ms: processor time of the fastest of the interleaved rounds, about %.1f s per image\n",
+      seconds);
   PrintHeader();
   for (const std::string& path : images) {
     const std::string name = BaseName(path);

@@ -56,7 +56,8 @@ bool ReadPpm(const char* path, Ppm& picture) {
     return false;
   }
   picture.rgb.resize(static_cast<size_t>(picture.width) * picture.height * kRgbBytes);
-  in.read(reinterpret_cast<char*>(picture.rgb.data()), static_cast<std::streamsize>(picture.rgb.size()));
+  in.read(reinterpret_cast<char*>(picture.rgb.data()),
+          static_cast<std::streamsize>(picture.rgb.size()));
   return static_cast<size_t>(in.gcount()) == picture.rgb.size();
 }
 
@@ -75,12 +76,16 @@ bool WriteMirrorTiled(const Ppm& source, int times, const char* path) {
   std::vector<unsigned char> line(static_cast<size_t>(width) * kRgbBytes);
   for (int y = 0; y < height; ++y) {
     const unsigned char* sourceLine =
-        source.rgb.data() + static_cast<size_t>(Mirrored(y, source.height)) * source.width * kRgbBytes;
+        source.rgb.data() +
+        static_cast<size_t>(Mirrored(y, source.height)) * source.width * kRgbBytes;
     for (int x = 0; x < width; ++x) {
-      const unsigned char* pixel = sourceLine + static_cast<size_t>(Mirrored(x, source.width)) * kRgbBytes;
-      std::copy(pixel, pixel + kRgbBytes, line.begin() + static_cast<std::ptrdiff_t>(x) * kRgbBytes);
+      const unsigned char* pixel =
+          sourceLine + static_cast<size_t>(Mirrored(x, source.width)) * kRgbBytes;
+      std::copy(pixel, pixel + kRgbBytes,
+                line.begin() + static_cast<std::ptrdiff_t>(x) * kRgbBytes);
     }
-    out.write(reinterpret_cast<const char*>(line.data()), static_cast<std::streamsize>(line.size()));
+    out.write(reinterpret_cast<const char*>(line.data()),
+              static_cast<std::streamsize>(line.size()));
   }
   return static_cast<bool>(out);
 }

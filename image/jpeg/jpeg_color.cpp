@@ -55,8 +55,8 @@ void Convert422Line(const JpegColorTables& t, const uint8_t* sampleRow, int mcus
                     uint8_t* line) {
   for (int mcu = 0; mcu < mcusPerRow; ++mcu) {
     const uint8_t* m = sampleRow + mcu * 4 * kBlockBytes;
-    StoreMcuLine(t, BlockRow(m, 0, r), BlockRow(m, 1, r), BlockRow(m, 2, r), BlockRow(m, 3, r),
-                 2, line + mcu * 16 * 4);
+    StoreMcuLine(t, BlockRow(m, 0, r), BlockRow(m, 1, r), BlockRow(m, 2, r), BlockRow(m, 3, r), 2,
+                 line + mcu * 16 * 4);
   }
 }
 
@@ -82,8 +82,8 @@ void Convert420Lines(const JpegColorTables& t, const uint8_t* sampleRow, int mcu
     const uint8_t* m = sampleRow + mcu * 6 * kBlockBytes;
     const uint8_t* cb = BlockRow(m, 4, r >> 1);
     const uint8_t* cr = BlockRow(m, 5, r >> 1);
-    StoreMcuLine(t, BlockRow(m, leftBlock, lumaRow), BlockRow(m, leftBlock + 1, lumaRow), cb, cr,
-                 2, lineA + mcu * 16 * 4);
+    StoreMcuLine(t, BlockRow(m, leftBlock, lumaRow), BlockRow(m, leftBlock + 1, lumaRow), cb, cr, 2,
+                 lineA + mcu * 16 * 4);
     StoreMcuLine(t, BlockRow(m, leftBlock, lumaRow + 1), BlockRow(m, leftBlock + 1, lumaRow + 1),
                  cb, cr, 2, lineB + mcu * 16 * 4);
   }
@@ -103,8 +103,8 @@ void BuildColorTables(JpegColorTables& tables) {
 }
 
 uint8_t* ConvertMcuRowLine(JpegLayout layout, const JpegColorTables& tables,
-                           const uint8_t* sampleRow, int mcusPerRow, int r,
-                           int linesLeftInMcuRow, uint8_t* lineA, uint8_t* lineB, bool fast) {
+                           const uint8_t* sampleRow, int mcusPerRow, int r, int linesLeftInMcuRow,
+                           uint8_t* lineA, uint8_t* lineB, bool fast) {
   if (layout == LayoutGrey) {
     ConvertGreyLine(sampleRow, mcusPerRow, r, lineA);
     return lineA;

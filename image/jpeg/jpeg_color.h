@@ -25,5 +25,5 @@ void BuildColorTables(JpegColorTables& tables);
 // table conversion leaves as it finds it (the decoder's line buffers start
 // zero-filled, so it holds 0 either way).
 uint8_t* ConvertMcuRowLine(JpegLayout layout, const JpegColorTables& tables,
-                           const uint8_t* sampleRow, int mcusPerRow, int r,
-                           int linesLeftInMcuRow, uint8_t* lineA, uint8_t* lineB, bool fast);
+                           const uint8_t* sampleRow, int mcusPerRow, int r, int linesLeftInMcuRow,
+                           uint8_t* lineA, uint8_t* lineB, bool fast);

@@ -82,8 +82,9 @@ COLOUR_STEP void StoreEightPixels(const uint8_t* lumaRow, const ChromaTerms& t, 
 }
 
 // Sixteen pixels whose luminance comes from two blocks side by side.
-COLOUR_STEP void StoreSixteenPixels(const uint8_t* mcu, int leftBlock, int row, const ChromaTerms& left,
-                        const ChromaTerms& right, uint8_t* out) {
+COLOUR_STEP void StoreSixteenPixels(const uint8_t* mcu, int leftBlock, int row,
+                                    const ChromaTerms& left, const ChromaTerms& right,
+                                    uint8_t* out) {
   StoreEightPixels(BlockRow(mcu, leftBlock, row), left, out);
   StoreEightPixels(BlockRow(mcu, leftBlock + 1, row), right, out + 32);
 }

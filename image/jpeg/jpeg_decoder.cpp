@@ -2,9 +2,10 @@
 //
 // A failure inside any operation is recorded as the decoder's status; the
 // operation then releases all memory and the source at once and reports.
+#include "image/jpeg/jpeg_decoder.h"
+
 #include <new>
 
-#include "image/jpeg/jpeg_decoder.h"
 #include "image/jpeg/jpeg_decoder_state.h"
 #include "image/jpeg/jpeg_transform.h"
 
@@ -148,9 +149,8 @@ int JpegDecoder::nextScanLine(const uint8_t** line, int* byteCount) {
     d.linesLeftInMcuRow = d.mcuHeight;
   }
   int r = d.mcuHeight - d.linesLeftInMcuRow;
-  const uint8_t* converted =
-      ConvertMcuRowLine(d.layout, d.colorTables, d.sampleRow, d.mcusPerRow, r,
-                        d.linesLeftInMcuRow, d.lineA, d.lineB, d.fast);
+  const uint8_t* converted = ConvertMcuRowLine(d.layout, d.colorTables, d.sampleRow, d.mcusPerRow,
+                                               r, d.linesLeftInMcuRow, d.lineA, d.lineB, d.fast);
   --d.linesLeftInImage;
   --d.linesLeftInMcuRow;
   if (line != nullptr) *line = converted;

@@ -17,10 +17,9 @@
 // Zigzag position k holds the coefficient at natural (row-major) index
 // kZigzagToNatural[k].
 inline constexpr uint8_t kZigzagToNatural[64] = {
-    0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 25, 18, 11, 4,  5,
-    12, 19, 26, 33, 40, 48, 41, 34, 27, 20, 13, 6,  7,  14, 21, 28,
-    35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23, 30, 37, 44, 51,
-    58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63};
+    0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 25, 18, 11, 4,  5,  12, 19, 26, 33, 40, 48,
+    41, 34, 27, 20, 13, 6,  7,  14, 21, 28, 35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23,
+    30, 37, 44, 51, 58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63};
 
 // The low 16 bits of a value, as a signed 16-bit number: where the decoder's
 // arithmetic is 16-bit, results wrap instead of overflowing.
@@ -251,12 +250,12 @@ inline uint64_t JpegInput::fetchSixEntropyBytesInline() {
 }
 
 struct FrameComponent {
-  int id = 0;              // Ci
-  int h = 0;               // horizontal sampling factor
-  int v = 0;               // vertical sampling factor
-  int quantSlot = 0;       // Tq
-  int dcSlot = 0;          // Huffman slot named by the last scan (0..15)
-  int acSlot = 4;          // Huffman slot named by the last scan (4..19)
+  int id = 0;         // Ci
+  int h = 0;          // horizontal sampling factor
+  int v = 0;          // vertical sampling factor
+  int quantSlot = 0;  // Tq
+  int dcSlot = 0;     // Huffman slot named by the last scan (0..15)
+  int acSlot = 4;     // Huffman slot named by the last scan (4..19)
   int blocksAcross = 0;
   int blocksDown = 0;
 };

@@ -59,8 +59,8 @@ class FastNarrowReader {
   // Hands the state back; load() must come before the next take.
   NIVAREL_JPEG_INLINE void save() {
     followExactly();
-    input_.bitBuffer_ = static_cast<uint32_t>(buffer_ >> 48) |
-                        (static_cast<uint32_t>(buffer_ >> 16) & 0xFFFF0000u);
+    input_.bitBuffer_ =
+        static_cast<uint32_t>(buffer_ >> 48) | (static_cast<uint32_t>(buffer_ >> 16) & 0xFFFF0000u);
     input_.bitsLeft_ = valid_ - 16;
   }
 
@@ -123,9 +123,9 @@ class FastNarrowReader {
 
   JpegInput& input_;
   uint64_t buffer_ = 0;
-  int valid_ = 0;         // bits in hand
-  int loadedLeft_ = 0;    // the 32-bit reader's unread count at load()
-  int bytesTaken_ = 0;    // from the input since load()
+  int valid_ = 0;       // bits in hand
+  int loadedLeft_ = 0;  // the 32-bit reader's unread count at load()
+  int bytesTaken_ = 0;  // from the input since load()
   int refillBelow_ = kExactRefill;
 };
 

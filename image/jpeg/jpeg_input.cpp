@@ -138,8 +138,8 @@ void JpegInput::handOverToEntropy(bool wide) {
   // The undelivered bits in stream order: the low half, then the unread top
   // bits of the high half.
   int undelivered = 16 + bitsLeft_;
-  uint64_t stream = (static_cast<uint64_t>(bitBuffer_ & 0xFFFFu) << bitsLeft_) |
-                    (bitBuffer_ >> (32 - bitsLeft_));
+  uint64_t stream =
+      (static_cast<uint64_t>(bitBuffer_ & 0xFFFFu) << bitsLeft_) | (bitBuffer_ >> (32 - bitsLeft_));
   for (int byte = 0; byte < undelivered / 8; ++byte) {
     unreadByte(static_cast<int>((stream >> (8 * byte)) & 0xFF));
   }

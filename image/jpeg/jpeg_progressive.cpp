@@ -12,15 +12,15 @@
 
 int16_t* CoefficientBuffer::block(int column, int row) const {
   if (column < 0 || column >= blocksAcross || row < 0 || row >= blocksDown) return nullptr;
-  size_t index = static_cast<size_t>(row) * static_cast<size_t>(blocksAcross) +
-                 static_cast<size_t>(column);
+  size_t index =
+      static_cast<size_t>(row) * static_cast<size_t>(blocksAcross) + static_cast<size_t>(column);
   return data + index * static_cast<size_t>(blockWidth * blockHeight);
 }
 
 namespace {
 
-bool AllocateBuffer(JpegDecoderState& d, CoefficientBuffer& buffer, int across, int down,
-                    int side, bool withMasks) {
+bool AllocateBuffer(JpegDecoderState& d, CoefficientBuffer& buffer, int across, int down, int side,
+                    bool withMasks) {
   buffer.blocksAcross = across;
   buffer.blocksDown = down;
   buffer.blockWidth = side;
@@ -65,8 +65,12 @@ class FastProgressiveReader : public FastNarrowReader {
  public:
   static constexpr bool kFast = true;
   using FastNarrowReader::FastNarrowReader;
-  NIVAREL_JPEG_INLINE int symbol(const HuffmanDecodeTable& table) { return FastSymbol(*this, table); }
-  NIVAREL_JPEG_INLINE int32_t peekValue(const HuffmanDecodeTable& table) const { return PeekFastValue(*this, table); }
+  NIVAREL_JPEG_INLINE int symbol(const HuffmanDecodeTable& table) {
+    return FastSymbol(*this, table);
+  }
+  NIVAREL_JPEG_INLINE int32_t peekValue(const HuffmanDecodeTable& table) const {
+    return PeekFastValue(*this, table);
+  }
 };
 
 // Keeps a block's mask of non-zero positions true after position k was
@@ -77,7 +81,8 @@ NIVAREL_JPEG_INLINE void MarkPosition(uint64_t& nonZero, int k, int16_t value) {
 }
 
 template <class Reader>
-NIVAREL_JPEG_INLINE bool DecodeDcFirst(JpegDecoderState& d, Reader& reader, int component, int16_t* dc) {
+NIVAREL_JPEG_INLINE bool DecodeDcFirst(JpegDecoderState& d, Reader& reader, int component,
+                                       int16_t* dc) {
   const HuffmanDecodeTable& table = *d.huffmanTables[d.components[component].dcSlot];
   int32_t difference = 0;
   if constexpr (Reader::kFast) {
@@ -88,8 +93,8 @@ NIVAREL_JPEG_INLINE bool DecodeDcFirst(JpegDecoderState& d, Reader& reader, int 
     difference = size == 0 ? 0 : ExtendSign(reader.bits(size), size);
   }
   int32_t& predictor = d.dcPredictors[component];
-  predictor = static_cast<int32_t>(static_cast<uint32_t>(predictor) +
-                                   static_cast<uint32_t>(difference));
+  predictor =
+      static_cast<int32_t>(static_cast<uint32_t>(predictor) + static_cast<uint32_t>(difference));
   *dc = Wrap16(ShiftLeft(predictor, d.al));
   return true;
 }
@@ -100,8 +105,8 @@ NIVAREL_JPEG_INLINE void DecodeDcRefine(const JpegDecoderState& d, Reader& reade
 }
 
 template <class Reader>
-NIVAREL_JPEG_INLINE bool DecodeAcFirst(JpegDecoderState& d, Reader& reader, int component, int16_t* block,
-                                       uint64_t* nonZero) {
+NIVAREL_JPEG_INLINE bool DecodeAcFirst(JpegDecoderState& d, Reader& reader, int component,
+                                       int16_t* block, uint64_t* nonZero) {
   if (d.eobRun > 0) {
     --d.eobRun;
     return true;
@@ -143,14 +148,16 @@ NIVAREL_JPEG_INLINE bool DecodeAcFirst(JpegDecoderState& d, Reader& reader, int 
 }
 
 template <class Reader>
-NIVAREL_JPEG_INLINE void RefineNonZero(Reader& reader, int16_t& coefficient, int32_t plus, int32_t minus) {
+NIVAREL_JPEG_INLINE void RefineNonZero(Reader& reader, int16_t& coefficient, int32_t plus,
+                                       int32_t minus) {
   if (reader.bits(1) == 0 || (coefficient & plus) != 0) return;
   const int32_t step = coefficient >= 0 ? plus : minus;
   coefficient = Wrap16(static_cast<uint32_t>(coefficient) + static_cast<uint32_t>(step));
 }
 
 template <class Reader>
-NIVAREL_JPEG_INLINE bool DecodeAcRefine(JpegDecoderState& d, Reader& reader, int component, int16_t* block) {
+NIVAREL_JPEG_INLINE bool DecodeAcRefine(JpegDecoderState& d, Reader& reader, int component,
+                                        int16_t* block) {
   const int32_t plus = 1 << d.al;
   const int32_t minus = -plus;
   const int se = d.se;
@@ -337,7 +344,8 @@ NIVAREL_JPEG_INLINE bool FastAcRefine(JpegDecoderState& d, Reader& reader, int c
 }
 
 template <class Reader>
-NIVAREL_JPEG_INLINE bool DecodeBlock(JpegDecoderState& d, Reader& reader, int component, int column, int row) {
+NIVAREL_JPEG_INLINE bool DecodeBlock(JpegDecoderState& d, Reader& reader, int component, int column,
+                                     int row) {
   if (d.ss == 0) {
     int16_t* dc = d.dcBuffers[component].block(column, row);
     if (dc == nullptr) return d.fail(InternalLimit);
@@ -397,7 +405,8 @@ bool DecodeBlocksInOrder(JpegDecoderState& d, const CoefficientBuffer& buffer, i
       int16_t* block = buffer.data + index * stride;
       decoded = RestartIfDue(d, reader);
       if (!decoded) break;
-      if constexpr (kKind == ScanKind::DcFirst) decoded = DecodeDcFirst(d, reader, component, block);
+      if constexpr (kKind == ScanKind::DcFirst)
+        decoded = DecodeDcFirst(d, reader, component, block);
       if constexpr (kKind == ScanKind::DcRefine) DecodeDcRefine(d, reader, block);
       if constexpr (kKind == ScanKind::AcFirst) {
         decoded = DecodeAcFirst(d, reader, component, block, &buffer.nonZero[index]);
@@ -432,7 +441,8 @@ bool DecodeInterleavedDc(JpegDecoderState& d) {
     const CoefficientBuffer& buffer = d.dcBuffers[c];
     const size_t dx = static_cast<size_t>(inComponent % component.h);
     const size_t dy = static_cast<size_t>(inComponent / component.h);
-    places[b] = {&buffer, c, component.h, component.v, dy * static_cast<size_t>(buffer.blocksAcross) + dx};
+    places[b] = {&buffer, c, component.h, component.v,
+                 dy * static_cast<size_t>(buffer.blocksAcross) + dx};
     ++inComponent;
   }
   FastProgressiveReader reader(d.input);
@@ -446,7 +456,8 @@ bool DecodeInterleavedDc(JpegDecoderState& d) {
                                   static_cast<size_t>(place.buffer->blocksAcross) +
                               static_cast<size_t>(mcu) * static_cast<size_t>(place.h);
         int16_t* dc = place.buffer->data + corner + place.offset;
-        if constexpr (kKind == ScanKind::DcFirst) decoded = DecodeDcFirst(d, reader, place.component, dc);
+        if constexpr (kKind == ScanKind::DcFirst)
+          decoded = DecodeDcFirst(d, reader, place.component, dc);
         if constexpr (kKind == ScanKind::DcRefine) DecodeDcRefine(d, reader, dc);
       }
       decoded = decoded && FinishMcu(d);

@@ -41,7 +41,7 @@ void ClearZigzag(int16_t* block, int from, int to) {
 
 struct SequentialBlock {
   int16_t* coefficients;
-  int fill;  // zigzagFill of this buffer before decoding
+  int fill;               // zigzagFill of this buffer before decoding
   const uint16_t* quant;  // zigzag order; used only when dequantising here
   bool dequantise;
 
@@ -87,8 +87,8 @@ bool DecodeSequentialBlock(Reader& reader, const McuBlock& mcuBlock, int32_t& pr
   // Difference categories end at 15; anything above is corrupt data.
   if (size > 15) return failure.raise(EntropyDataBad);
   int32_t difference = size == 0 ? 0 : ExtendSign(reader.bits(size), size);
-  predictor = static_cast<int32_t>(static_cast<uint32_t>(predictor) +
-                                   static_cast<uint32_t>(difference));
+  predictor =
+      static_cast<int32_t>(static_cast<uint32_t>(predictor) + static_cast<uint32_t>(difference));
   block.coefficients[0] = block.scaled(predictor, 0);
   int k = 1;
   if (!DecodeAcCoefficients(reader, *mcuBlock.acTable, block, k, failure)) return false;

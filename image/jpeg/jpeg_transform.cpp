@@ -6,14 +6,14 @@
 #include <cstring>
 
 const int16_t kAanScale[64] = {
-    16384, 22725, 21407, 19266, 16384, 12873, 8867,  4520,   //
-    22725, 31521, 29692, 26722, 22725, 17855, 12299, 6270,   //
-    21407, 29692, 27969, 25172, 21407, 16819, 11585, 5906,   //
-    19266, 26722, 25172, 22654, 19266, 15137, 10426, 5315,   //
-    16384, 22725, 21407, 19266, 16384, 12873, 8867,  4520,   //
-    12873, 17855, 16819, 15137, 12873, 10114, 6967,  3552,   //
-    8867,  12299, 11585, 10426, 8867,  6967,  4799,  2446,   //
-    4520,  6270,  5906,  5315,  4520,  3552,  2446,  1247,   //
+    16384, 22725, 21407, 19266, 16384, 12873, 8867,  4520,  //
+    22725, 31521, 29692, 26722, 22725, 17855, 12299, 6270,  //
+    21407, 29692, 27969, 25172, 21407, 16819, 11585, 5906,  //
+    19266, 26722, 25172, 22654, 19266, 15137, 10426, 5315,  //
+    16384, 22725, 21407, 19266, 16384, 12873, 8867,  4520,  //
+    12873, 17855, 16819, 15137, 12873, 10114, 6967,  3552,  //
+    8867,  12299, 11585, 10426, 8867,  6967,  4799,  2446,  //
+    4520,  6270,  5906,  5315,  4520,  3552,  2446,  1247,  //
 };
 
 uint16_t PrescaleQuantValue(uint16_t value, int naturalIndex) {
@@ -26,7 +26,8 @@ namespace {
 // Two's-complement reinterpretations, written out so that no conversion is
 // implementation-defined and no signed arithmetic can overflow.
 int32_t ToSigned32(uint32_t v) {
-  return v < 0x80000000u ? static_cast<int32_t>(v) : static_cast<int32_t>(v - 0x80000000u) - 0x7FFFFFFF - 1;
+  return v < 0x80000000u ? static_cast<int32_t>(v)
+                         : static_cast<int32_t>(v - 0x80000000u) - 0x7FFFFFFF - 1;
 }
 
 int16_t Wrap16(int32_t v) {
@@ -148,10 +149,10 @@ int16_t MulHigh(int16_t v, int32_t c) {
   return static_cast<int16_t>(product >> 16);
 }
 
-constexpr int32_t kSqrt2 = 23170;        // 1.41421 x 16384
-constexpr int32_t kMinus185 = -30353;    // -1.85260 x 16384
-constexpr int32_t kMinus0765 = -12540;   // -0.76538 x 16384
-constexpr int32_t kPlus1848 = 30273;     //  1.84772 x 16384
+constexpr int32_t kSqrt2 = 23170;       // 1.41421 x 16384
+constexpr int32_t kMinus185 = -30353;   // -1.85260 x 16384
+constexpr int32_t kMinus0765 = -12540;  // -0.76538 x 16384
+constexpr int32_t kPlus1848 = 30273;    //  1.84772 x 16384
 
 // One 1-D pass in place over the eight values at the given stride.
 void AanPass(int16_t* x, int stride) {
@@ -200,7 +201,8 @@ void InverseDctAan(const int16_t coefficients[64], const uint16_t prescaledQuant
   for (int i = 0; i < 64; ++i) {
     // Only the low 16 bits of the product are kept, so the table entry's
     // signedness does not matter; unsigned arithmetic keeps it overflow-free.
-    d[i] = Wrap16(static_cast<int32_t>(static_cast<uint32_t>(coefficients[i]) * prescaledQuant[i] & 0xFFFFu));
+    d[i] = Wrap16(
+        static_cast<int32_t>(static_cast<uint32_t>(coefficients[i]) * prescaledQuant[i] & 0xFFFFu));
   }
   for (int column = 0; column < 8; ++column) AanPass(d + column, 8);
   for (int row = 0; row < 8; ++row) AanPass(d + 8 * row, 1);
@@ -220,7 +222,7 @@ void TransformBlocksLlm(const int16_t* coefficientRow, int blocksPerRow, uint8_t
 
 template <void (*Kernel)(const int16_t*, const uint16_t*, uint8_t*)>
 void TransformBlocksWithTables(const int16_t* coefficientRow, int mcusPerRow, int blocksPerMcu,
-                        const uint16_t* const quantForBlock[], uint8_t* sampleRow) {
+                               const uint16_t* const quantForBlock[], uint8_t* sampleRow) {
   for (int mcu = 0; mcu < mcusPerRow; ++mcu) {
     for (int inMcu = 0; inMcu < blocksPerMcu; ++inMcu) {
       Kernel(coefficientRow, quantForBlock[inMcu], sampleRow);
@@ -235,14 +237,16 @@ void InverseDctLlmDequantising(const int16_t coefficients[64], const uint16_t na
                                uint8_t samples[64]) {
   int16_t dequantised[64];
   for (int i = 0; i < 64; ++i) {
-    dequantised[i] = Wrap16(static_cast<int32_t>(static_cast<uint32_t>(coefficients[i]) * naturalQuant[i] & 0xFFFFu));
+    dequantised[i] = Wrap16(
+        static_cast<int32_t>(static_cast<uint32_t>(coefficients[i]) * naturalQuant[i] & 0xFFFFu));
   }
   InverseDctLlm(dequantised, samples);
 }
 
 }  // namespace
 
-void TransformRowLlm(const int16_t* coefficientRow, int blocksPerRow, uint8_t* sampleRow, bool fast) {
+void TransformRowLlm(const int16_t* coefficientRow, int blocksPerRow, uint8_t* sampleRow,
+                     bool fast) {
   if constexpr (kHasSse2Transforms) {
     if (fast) return TransformBlocksLlm<InverseDctLlmSse2>(coefficientRow, blocksPerRow, sampleRow);
   }
@@ -254,18 +258,19 @@ void TransformRowAan(const int16_t* coefficientRow, int mcusPerRow, int blocksPe
   if constexpr (kHasSse2Transforms) {
     if (fast) {
       return TransformBlocksWithTables<InverseDctAanSse2>(coefficientRow, mcusPerRow, blocksPerMcu,
-                                                   quantForBlock, sampleRow);
+                                                          quantForBlock, sampleRow);
     }
   }
-  TransformBlocksWithTables<InverseDctAan>(coefficientRow, mcusPerRow, blocksPerMcu, quantForBlock, sampleRow);
+  TransformBlocksWithTables<InverseDctAan>(coefficientRow, mcusPerRow, blocksPerMcu, quantForBlock,
+                                           sampleRow);
 }
 
 void TransformRowLlmDequantising(const int16_t* coefficientRow, int mcusPerRow, int blocksPerMcu,
                                  const uint16_t* const quantForBlock[], uint8_t* sampleRow) {
   if constexpr (kHasSse2Transforms) {
     return TransformBlocksWithTables<InverseDctLlmSse2>(coefficientRow, mcusPerRow, blocksPerMcu,
-                                                 quantForBlock, sampleRow);
+                                                        quantForBlock, sampleRow);
   }
   TransformBlocksWithTables<InverseDctLlmDequantising>(coefficientRow, mcusPerRow, blocksPerMcu,
-                                                quantForBlock, sampleRow);
+                                                       quantForBlock, sampleRow);
 }

@@ -41,7 +41,8 @@ void InverseDctAanSse2(const int16_t coefficients[64], const uint16_t prescaledQ
 // The row transforms: every block of a coefficient row to its 64 bytes of the
 // sample row (block i to bytes 64i..64i+63). fast takes the SSE2 kernels when
 // the build has them; otherwise, and always when fast is false, the scalar ones.
-void TransformRowLlm(const int16_t* coefficientRow, int blocksPerRow, uint8_t* sampleRow, bool fast);
+void TransformRowLlm(const int16_t* coefficientRow, int blocksPerRow, uint8_t* sampleRow,
+                     bool fast);
 
 // The fast engine's LLM row transform on quantised coefficients: block b of
 // each MCU is dequantised with quantForBlock[b] (natural order) first, which

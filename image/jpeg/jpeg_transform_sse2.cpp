@@ -60,7 +60,8 @@ TRANSFORM_STEP void Load8(const void* from, __m128i r[8]) {
 
 // A block times a table, both natural order: the low 16 bits of each
 // product, which are the same signed or unsigned.
-TRANSFORM_STEP void LoadDequantised(const int16_t* coefficients, const uint16_t* quant, __m128i x[8]) {
+TRANSFORM_STEP void LoadDequantised(const int16_t* coefficients, const uint16_t* quant,
+                                    __m128i x[8]) {
   __m128i q[8];
   Load8(coefficients, x);
   Load8(quant, q);
@@ -68,7 +69,9 @@ TRANSFORM_STEP void LoadDequantised(const int16_t* coefficients, const uint16_t*
 }
 
 // Lane 0 of v in every lane.
-TRANSFORM_STEP __m128i BroadcastFirst(__m128i v) { return _mm_shuffle_epi32(_mm_shufflelo_epi16(v, 0), 0); }
+TRANSFORM_STEP __m128i BroadcastFirst(__m128i v) {
+  return _mm_shuffle_epi32(_mm_shufflelo_epi16(v, 0), 0);
+}
 
 // Writes 64 samples of value + 128 (clamped), given the value in every 16-bit lane.
 TRANSFORM_STEP void FillFlat(uint8_t samples[64], __m128i value) {
@@ -111,13 +114,15 @@ TRANSFORM_STEP __m128i MulAdd(__m128i pairs, int16_t first, int16_t second) {
   return _mm_madd_epi16(pairs, Pair(first, second));
 }
 
-TRANSFORM_STEP __m128i MulAdd(__m128i pairsA, int16_t a1, int16_t a2, __m128i pairsB, int16_t b1, int16_t b2) {
+TRANSFORM_STEP __m128i MulAdd(__m128i pairsA, int16_t a1, int16_t a2, __m128i pairsB, int16_t b1,
+                              int16_t b2) {
   return _mm_add_epi32(MulAdd(pairsA, a1, a2), MulAdd(pairsB, b1, b2));
 }
 
 // The eight outputs of four lines, each line's x0..x7 given as the pairs
 // (x0, x4), (x2, x6), (x1, x3), (x5, x7). bias is added to every output.
-TRANSFORM_STEP void LlmQuarter(__m128i x04, __m128i x26, __m128i x13, __m128i x57, __m128i bias, __m128i y[8]) {
+TRANSFORM_STEP void LlmQuarter(__m128i x04, __m128i x26, __m128i x13, __m128i x57, __m128i bias,
+                               __m128i y[8]) {
   const __m128i t0 = _mm_add_epi32(MulAdd(x04, 8192, 8192), bias);
   const __m128i t1 = _mm_add_epi32(MulAdd(x04, 8192, -8192), bias);
   const __m128i t3 = MulAdd(x26, 10703, 4433);
