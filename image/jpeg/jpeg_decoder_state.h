@@ -168,18 +168,16 @@ class JpegInput {
   friend class FastWideReader;
 
   uint32_t readBits(int count, bool entropy);
+  // What the 64-bit reader fetches: six entropy bytes, big-endian, taken
+  // straight from the buffer when plenty are there and none is 0xFF.
   uint64_t fetchSixEntropyBytes();
+  uint64_t fetchSixEntropyBytesOneByOne();
   // What the 32-bit entropy reader fetches: two entropy bytes, big-endian.
   uint32_t fetchTwoEntropyBytes();
-  // fetchSixEntropyBytes with its common case (no 0xFF among plenty of bytes)
-  // tested a word at a time.
-  uint64_t fetchSixEntropyBytesInline();
-  // That common case alone: false, with nothing taken, when it does not hold.
-  bool takeSixPlainBytes(uint64_t& word);
   // Six bytes, big-endian, when at least twelve are there and none of the
-  // next eight is 0xFF (so the two after them can be fetched plainly too);
+  // next `plain` (6, or 8 when the two after them must be plain too) is 0xFF;
   // false, with nothing taken, otherwise.
-  bool takeSixPlainBytesOfEight(uint64_t& word);
+  bool takeSixPlainBytes(uint64_t& word, int plain);
   // Bytes taken ahead go back, in front of the next one (they are still there).
   void giveBack(int count) {
     readPosition_ -= count;
@@ -215,28 +213,16 @@ inline uint32_t JpegInput::fetchTwoEntropyBytes() {
   return (first << 8) | second;
 }
 
-inline bool JpegInput::takeSixPlainBytes(uint64_t& word) {
+inline bool JpegInput::takeSixPlainBytes(uint64_t& word, int plain) {
   if (bytesInBuffer_ < 12) return false;
-  // Eight bytes are loaded (at least twelve are there) and the first six kept.
-  uint64_t loaded = 0;
-  std::memcpy(&loaded, buffer_ + readPosition_, sizeof loaded);
-  const uint64_t six = ToBigEndian(loaded) >> 16;
-  // A byte of the six is 0xFF exactly when that byte of ~six is zero.
-  const uint64_t inverted = ~six & 0xFFFFFFFFFFFFull;
-  if (((inverted - 0x010101010101ull) & ~inverted & 0x808080808080ull) != 0) return false;
-  readPosition_ += 6;
-  bytesInBuffer_ -= 6;
-  word = six;
-  return true;
-}
-
-inline bool JpegInput::takeSixPlainBytesOfEight(uint64_t& word) {
-  if (bytesInBuffer_ < 12) return false;
+  // Eight bytes are loaded (at least twelve are there).
   uint64_t loaded = 0;
   std::memcpy(&loaded, buffer_ + readPosition_, sizeof loaded);
   const uint64_t eight = ToBigEndian(loaded);
-  // A byte of the eight is 0xFF exactly when that byte of ~eight is zero.
-  const uint64_t inverted = ~eight;
+  // A checked byte is 0xFF exactly when that byte of ~eight is zero; the
+  // unchecked ones are made non-zero there.
+  const uint64_t unchecked = (~0ull >> 1) >> (8 * plain - 1);  // the low 8 - plain bytes
+  const uint64_t inverted = ~eight | unchecked;
   if (((inverted - 0x0101010101010101ull) & ~inverted & 0x8080808080808080ull) != 0) return false;
   readPosition_ += 6;
   bytesInBuffer_ -= 6;
@@ -244,9 +230,9 @@ inline bool JpegInput::takeSixPlainBytesOfEight(uint64_t& word) {
   return true;
 }
 
-inline uint64_t JpegInput::fetchSixEntropyBytesInline() {
+inline uint64_t JpegInput::fetchSixEntropyBytes() {
   uint64_t word = 0;
-  return takeSixPlainBytes(word) ? word : fetchSixEntropyBytes();
+  return takeSixPlainBytes(word, 6) ? word : fetchSixEntropyBytesOneByOne();
 }
 
 struct FrameComponent {

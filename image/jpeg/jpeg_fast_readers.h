@@ -88,7 +88,7 @@ class FastNarrowReader {
   NIVAREL_JPEG_INLINE void refill() {
     uint64_t six = 0;
     // At most 16 bits are in hand: six more bytes make at most 64.
-    if (input_.takeSixPlainBytesOfEight(six)) {
+    if (input_.takeSixPlainBytes(six, 8)) {
       buffer_ |= six << (16 - valid_);
       valid_ += 48;
       bytesTaken_ += 6;
@@ -151,7 +151,7 @@ class FastWideReader {
       return;
     }
     buffer_ <<= count + left_;  // the bits that were left
-    buffer_ = (buffer_ & 0xFFFF000000000000ull) | input_.fetchSixEntropyBytesInline();
+    buffer_ = (buffer_ & 0xFFFF000000000000ull) | input_.fetchSixEntropyBytes();
     buffer_ <<= -left_;  // the rest of the take
     left_ += 48;
   }

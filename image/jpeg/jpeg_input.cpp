@@ -158,15 +158,8 @@ void JpegInput::primeEntropyReader() {
 
 uint32_t JpegInput::readEntropyBits(int count) { return readBits(count, true); }
 
-uint64_t JpegInput::fetchSixEntropyBytes() {
+uint64_t JpegInput::fetchSixEntropyBytesOneByOne() {
   uint64_t bytes = 0;
-  const uint8_t* next = buffer_ + readPosition_;
-  if (bytesInBuffer_ >= 12 && std::find(next, next + 6, kMarkerPrefix) == next + 6) {
-    for (int i = 0; i < 6; ++i) bytes = (bytes << 8) | next[i];
-    readPosition_ += 6;
-    bytesInBuffer_ -= 6;
-    return bytes;
-  }
   for (int i = 0; i < 6; ++i) bytes = (bytes << 8) | static_cast<uint64_t>(nextEntropyByte());
   return bytes;
 }
