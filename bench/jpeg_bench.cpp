@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "bench/bench_decoders.h"
+#include "image/jpeg/jpeg_position_masks.h"
 
 namespace {
 
@@ -74,34 +75,41 @@ std::string BaseName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// The speed work must never change a pixel: the fast engine has to give the
-// reference engine's bytes on the MMX path and on the plain one.
+// The speed work must never change a pixel: the fast engine, in both its
+// forms, has to give the reference engine's bytes on the MMX path and on the
+// plain one.
 void CheckFastMatchesReference(const std::string& name, const std::vector<uint8_t>& jpeg) {
+  const std::pair<JpegEngine, const char*> engines[] = {
+      {JpegEngine::Fast, "the fast engine"},
+      {JpegEngine::FastPortable, "the portable fast engine"}};
   for (const bool useMmx : {true, false}) {
     const std::string path = useMmx ? "MMX path" : "plain path";
-    DecodedPicture fast;
     DecodedPicture reference;
     if (!DecodeWithOurs(jpeg, useMmx, JpegEngine::Reference, reference)) {
       Fail(name + ": the reference engine refuses the picture (" + path + ")");
     }
-    if (!DecodeWithOurs(jpeg, useMmx, JpegEngine::Fast, fast)) {
-      Fail(name + ": the fast engine refuses the picture (" + path + ")");
-    }
-    if (fast.width != reference.width || fast.height != reference.height ||
-        fast.bytesPerPixel != reference.bytesPerPixel) {
-      Fail(name + ": the fast engine's picture has another shape than the reference's (" + path +
-           ")");
-    }
-    const auto mismatch =
-        std::mismatch(fast.pixels.begin(), fast.pixels.end(), reference.pixels.begin());
-    if (mismatch.first != fast.pixels.end()) {
-      const size_t offset = static_cast<size_t>(mismatch.first - fast.pixels.begin());
-      const size_t rowBytes = static_cast<size_t>(fast.width) * fast.bytesPerPixel;
-      Fail(name + ": the fast engine differs from the reference on the " + path + " at line " +
-           std::to_string(offset / rowBytes) + ", pixel " +
-           std::to_string(offset % rowBytes / fast.bytesPerPixel) + " (fast " +
-           std::to_string(*mismatch.first) + ", reference " + std::to_string(*mismatch.second) +
-           ")");
+    for (const auto& [engine, engineName] : engines) {
+      const std::string which = engineName;
+      DecodedPicture fast;
+      if (!DecodeWithOurs(jpeg, useMmx, engine, fast)) {
+        Fail(name + ": " + which + " refuses the picture (" + path + ")");
+      }
+      if (fast.width != reference.width || fast.height != reference.height ||
+          fast.bytesPerPixel != reference.bytesPerPixel) {
+        Fail(name + ": " + which + "'s picture has another shape than the reference's (" + path +
+             ")");
+      }
+      const auto mismatch =
+          std::mismatch(fast.pixels.begin(), fast.pixels.end(), reference.pixels.begin());
+      if (mismatch.first != fast.pixels.end()) {
+        const size_t offset = static_cast<size_t>(mismatch.first - fast.pixels.begin());
+        const size_t rowBytes = static_cast<size_t>(fast.width) * fast.bytesPerPixel;
+        Fail(name + ": " + which + " differs from the reference on the " + path + " at line " +
+             std::to_string(offset / rowBytes) + ", pixel " +
+             std::to_string(offset % rowBytes / fast.bytesPerPixel) + " (fast " +
+             std::to_string(*mismatch.first) + ", reference " + std::to_string(*mismatch.second) +
+             ")");
+      }
     }
   }
 }
@@ -161,7 +169,7 @@ std::string MachineLine() {
     }
   }
   return "machine: " + model + ", " + std::to_string(std::thread::hardware_concurrency()) +
-         " logical cores";
+         " logical cores; fast bit deposit " + (ProcessorDepositsBitsFast() ? "used" : "not used");
 }
 
 void PrintHeader() {

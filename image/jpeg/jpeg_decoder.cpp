@@ -7,6 +7,7 @@
 #include <new>
 
 #include "image/jpeg/jpeg_decoder_state.h"
+#include "image/jpeg/jpeg_position_masks.h"
 #include "image/jpeg/jpeg_transform.h"
 
 namespace {
@@ -97,7 +98,8 @@ JpegDecoder::JpegDecoder(JpegSource* source, bool useMmx, JpegEngine engine)
   JpegDecoderState& d = *state_;
   d.source = source;
   d.useMmx = useMmx;
-  d.fast = engine == JpegEngine::Fast;
+  d.fast = engine != JpegEngine::Reference;
+  d.depositBits = engine == JpegEngine::Fast && ProcessorDepositsBitsFast();
   d.input.attach(source, &d.failure);
   if (!ParseHeaders(d) || !d.ok()) d.releaseMemory();
 }

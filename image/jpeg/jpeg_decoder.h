@@ -67,9 +67,11 @@ enum JpegStatus : int {
 struct JpegDecoderState;
 
 // Which implementation computes the pixels: the fast one (vector kernels, bulk
-// bit reading) or the plain reference that it must match bit for bit.  Both
+// bit reading) or the plain reference that it must match bit for bit.  Fast
+// also uses the bit-counting and bit-deposit instructions of the processors
+// that run them fast; FastPortable is the fast engine without them.  All
 // give the same lines, statuses and source reads; only their speed differs.
-enum class JpegEngine { Fast, Reference };
+enum class JpegEngine { Fast, FastPortable, Reference };
 
 class JpegDecoder {
  public:

@@ -290,7 +290,8 @@ struct JpegDecoderState {
   JpegSource* source = nullptr;
   bool started = false;
   bool useMmx = false;
-  bool fast = true;  // JpegEngine::Fast
+  bool fast = true;          // JpegEngine::Fast or FastPortable
+  bool depositBits = false;  // JpegEngine::Fast on a processor that deposits bits fast
   bool mmxBaseline = false;
   bool progressive = false;
   BlockPool pool;

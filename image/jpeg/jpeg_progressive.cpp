@@ -9,6 +9,7 @@
 
 #include "image/jpeg/jpeg_decoder_state.h"
 #include "image/jpeg/jpeg_fast_readers.h"
+#include "image/jpeg/jpeg_position_masks.h"
 
 int16_t* CoefficientBuffer::block(int column, int row) const {
   if (column < 0 || column >= blocksAcross || row < 0 || row >= blocksDown) return nullptr;
@@ -206,79 +207,14 @@ NIVAREL_JPEG_INLINE bool DecodeAcRefine(JpegDecoderState& d, Reader& reader, int
 // that new values are written to), and the correction bits of a stretch of
 // non-zero values taken up to 16 at a time.
 
-// Positions first..last (last < 64), or none when first > last.
-NIVAREL_JPEG_INLINE uint64_t PositionRange(int first, int last) {
-  // Selected rather than branched on: the ends come from the data.  A range
-  // with first > last comes out empty, its two halves not meeting.
-  const uint64_t from = first < 64 ? ~0ull << (first & 63) : 0;
-  const uint64_t through = last >= 0 ? ~0ull >> ((63 - last) & 63) : 0;
-  return from & through;
-}
-
-NIVAREL_JPEG_INLINE int LowestPosition(uint64_t mask) {
-#if defined(__GNUC__)
-  return __builtin_ctzll(mask);
-#else
-  int k = 0;
-  while ((mask & 1) == 0) {
-    mask >>= 1;
-    ++k;
-  }
-  return k;
-#endif
-}
-
-// Counted in parallel: x86-64's baseline has no population-count instruction,
-// and the compiler's fallback is a library call.
-NIVAREL_JPEG_INLINE int PositionCount(uint64_t mask) {
-  mask -= (mask >> 1) & 0x5555555555555555ull;
-  mask = (mask & 0x3333333333333333ull) + ((mask >> 2) & 0x3333333333333333ull);
-  mask = (mask + (mask >> 4)) & 0x0F0F0F0F0F0F0F0Full;
-  return static_cast<int>((mask * 0x0101010101010101ull) >> 56);
-}
-
-// For each byte value and rank r, the position of its set bit of rank r.
-constexpr std::array<std::array<uint8_t, 8>, 256> BitsByRank() {
-  std::array<std::array<uint8_t, 8>, 256> table{};
-  for (int value = 0; value < 256; ++value) {
-    int rank = 0;
-    for (int bit = 0; bit < 8; ++bit) {
-      if ((value >> bit) & 1) table[value][rank++] = static_cast<uint8_t>(bit);
-    }
-  }
-  return table;
-}
-constexpr auto kBitsByRank = BitsByRank();
-
-// The position of the set bit of rank `rank` (0 = the lowest) in `mask`, or
-// `none` when fewer bits are set.  Found a byte at a time without a loop or a
-// branch the data decides: the ranks (a refinement's zero runs) come from the
-// data, and a loop over them is mispredicted at nearly every exit.
-NIVAREL_JPEG_INLINE int SelectPosition(uint64_t mask, int rank, int none) {
-  constexpr uint64_t kOnes = 0x0101010101010101ull;
-  uint64_t counts = mask - ((mask >> 1) & 0x5555555555555555ull);
-  counts = (counts & 0x3333333333333333ull) + ((counts >> 2) & 0x3333333333333333ull);
-  counts = (counts + (counts >> 4)) & 0x0F0F0F0F0F0F0F0Full;
-  const uint64_t through = counts * kOnes;  // byte i: the bits set in bytes 0..i
-  // Bytes whose running count exceeds the rank get their top bit set (counts
-  // stay below 128, so nothing borrows across bytes).
-  const uint64_t beyond =
-      ((through | (0x80 * kOnes)) - static_cast<uint64_t>(rank + 1) * kOnes) & (0x80 * kOnes);
-  if (beyond == 0) return none;
-  const int byte = LowestPosition(beyond) >> 3;
-  const int before = static_cast<int>(((through << 8) >> (8 * byte)) & 0xFF);
-  const int value = static_cast<int>((mask >> (8 * byte)) & 0xFF);
-  return 8 * byte + kBitsByRank[value][rank - before];
-}
-
 // One correction bit for each non-zero position in `positions`, lowest first.
 // The bits are close to random, so the correction is applied by arithmetic
 // rather than by branches the processor would mispredict half the time.
-template <class Reader>
+template <class Positions, class Reader>
 NIVAREL_JPEG_INLINE void CorrectPositions(Reader& reader, int16_t* block, uint64_t positions,
                                           int32_t plus, int32_t minus) {
   while (positions != 0) {
-    const int count = std::min(PositionCount(positions), kMaxTake);
+    const int count = std::min(Positions::count(positions), kMaxTake);
     const uint32_t corrections = reader.bits(count);
     for (int i = count - 1; i >= 0; --i, positions &= positions - 1) {
       int16_t& coefficient = block[kZigzagToNatural[LowestPosition(positions)]];
@@ -291,7 +227,7 @@ NIVAREL_JPEG_INLINE void CorrectPositions(Reader& reader, int16_t* block, uint64
   }
 }
 
-template <class Reader>
+template <class Positions, class Reader>
 NIVAREL_JPEG_INLINE bool FastAcRefine(JpegDecoderState& d, Reader& reader, int component,
                                       int16_t* block, uint64_t& nonZeroKept) {
   const int32_t plus = 1 << d.al;
@@ -326,8 +262,8 @@ NIVAREL_JPEG_INLINE bool FastAcRefine(JpegDecoderState& d, Reader& reader, int c
         break;
       }
       // The walk stops on the zero that takes `run` below 0, or after se.
-      const int stop = SelectPosition(~nonZero & PositionRange(k, se), run, se + 1);
-      CorrectPositions(reader, block, nonZero & PositionRange(k, stop - 1), plus, minus);
+      const int stop = Positions::select(~nonZero & PositionRange(k, se), run, se + 1);
+      CorrectPositions<Positions>(reader, block, nonZero & PositionRange(k, stop - 1), plus, minus);
       k = stop;
       if (size != 0 && k < 64) {
         block[kZigzagToNatural[k]] = Wrap16(static_cast<uint32_t>(newValue));
@@ -336,7 +272,7 @@ NIVAREL_JPEG_INLINE bool FastAcRefine(JpegDecoderState& d, Reader& reader, int c
     }
   }
   if (d.eobRun > 0) {
-    CorrectPositions(reader, block, nonZero & PositionRange(k, se), plus, minus);
+    CorrectPositions<Positions>(reader, block, nonZero & PositionRange(k, se), plus, minus);
     --d.eobRun;
   }
   nonZeroKept = nonZero;
@@ -358,7 +294,8 @@ NIVAREL_JPEG_INLINE bool DecodeBlock(JpegDecoderState& d, Reader& reader, int co
   uint64_t* nonZero = Reader::kFast ? &d.acBuffers[component].nonZeroOf(block) : nullptr;
   if (d.ah == 0) return DecodeAcFirst(d, reader, component, block, nonZero);
   if constexpr (Reader::kFast) {
-    return FastAcRefine(d, reader, component, block, *nonZero);
+    // The cursor's path serves only unusual scans: the portable form will do.
+    return FastAcRefine<PortablePositions>(d, reader, component, block, *nonZero);
   } else {
     return DecodeAcRefine(d, reader, component, block);
   }
@@ -394,7 +331,7 @@ enum class ScanKind { DcFirst, DcRefine, AcFirst, AcRefine };
 // A one-component scan whose blocks all lie inside its buffer, for the fast
 // engine: the blocks are visited straight through the buffer and the kind of
 // scan is settled once, not per block.
-template <ScanKind kKind>
+template <ScanKind kKind, class Positions = PortablePositions>
 bool DecodeBlocksInOrder(JpegDecoderState& d, const CoefficientBuffer& buffer, int component) {
   FastProgressiveReader reader(d.input);
   const size_t stride = static_cast<size_t>(buffer.blockWidth * buffer.blockHeight);
@@ -412,7 +349,7 @@ bool DecodeBlocksInOrder(JpegDecoderState& d, const CoefficientBuffer& buffer, i
         decoded = DecodeAcFirst(d, reader, component, block, &buffer.nonZero[index]);
       }
       if constexpr (kKind == ScanKind::AcRefine) {
-        decoded = FastAcRefine(d, reader, component, block, buffer.nonZero[index]);
+        decoded = FastAcRefine<Positions>(d, reader, component, block, buffer.nonZero[index]);
       }
       decoded = decoded && FinishMcu(d);
     }
@@ -500,8 +437,9 @@ bool DecodeScanFast(JpegDecoderState& d) {
     return d.ah == 0 ? DecodeBlocksInOrder<ScanKind::DcFirst>(d, buffer, c)
                      : DecodeBlocksInOrder<ScanKind::DcRefine>(d, buffer, c);
   }
-  return d.ah == 0 ? DecodeBlocksInOrder<ScanKind::AcFirst>(d, buffer, c)
-                   : DecodeBlocksInOrder<ScanKind::AcRefine>(d, buffer, c);
+  if (d.ah == 0) return DecodeBlocksInOrder<ScanKind::AcFirst>(d, buffer, c);
+  return d.depositBits ? DecodeBlocksInOrder<ScanKind::AcRefine, DepositPositions>(d, buffer, c)
+                       : DecodeBlocksInOrder<ScanKind::AcRefine, PortablePositions>(d, buffer, c);
 }
 
 }  // namespace

@@ -64,17 +64,23 @@ inline DecodeResult DecodeWith(JpegEngine engine, const std::vector<uint8_t>& by
   return result;
 }
 
-// Decodes with the fast engine and checks on the way that the plain reference
-// gives exactly the same: every decoder test is also a test of the two
-// engines' agreement on its stream.
+// Decodes with the fast engine and checks on the way that its portable form
+// and the plain reference give exactly the same: every decoder test is also a
+// test of the engines' agreement on its stream.
 inline DecodeResult Decode(const std::vector<uint8_t>& bytes, bool useMmx = false,
                            int chunkSize = 4096, int failingRead = 0) {
   DecodeResult fast = DecodeWith(JpegEngine::Fast, bytes, useMmx, chunkSize, failingRead);
   const DecodeResult reference =
       DecodeWith(JpegEngine::Reference, bytes, useMmx, chunkSize, failingRead);
+  const DecodeResult portable =
+      DecodeWith(JpegEngine::FastPortable, bytes, useMmx, chunkSize, failingRead);
   EXPECT_TRUE(fast == reference) << "the engines disagree: status " << fast.status << " against "
-                                 << reference.status << ", " << fast.lines.size() << " lines against "
-                                 << reference.lines.size();
+                                 << reference.status << ", " << fast.lines.size()
+                                 << " lines against " << reference.lines.size();
+  EXPECT_TRUE(portable == reference)
+      << "the portable fast engine disagrees: status " << portable.status << " against "
+      << reference.status << ", " << portable.lines.size() << " lines against "
+      << reference.lines.size();
   return fast;
 }
 
