@@ -29,7 +29,7 @@
 #include <vector>
 
 #include "bench/bench_decoders.h"
-#include "image/jpeg/jpeg_position_masks.h"
+#include "image/jpeg/jpeg_processor_extensions.h"
 
 namespace {
 

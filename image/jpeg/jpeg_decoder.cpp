@@ -7,7 +7,7 @@
 #include <new>
 
 #include "image/jpeg/jpeg_decoder_state.h"
-#include "image/jpeg/jpeg_position_masks.h"
+#include "image/jpeg/jpeg_processor_extensions.h"
 #include "image/jpeg/jpeg_transform.h"
 
 namespace {
@@ -77,7 +77,7 @@ void JpegDecoderState::transformRow() {
     TransformRowAan(coefficientRow, mcusPerRow, layoutBlocksPerMcu, quantForBlock, sampleRow, fast);
   } else {
     TransformRowLlmDequantising(coefficientRow, mcusPerRow, layoutBlocksPerMcu, quantForBlock,
-                                sampleRow);
+                                sampleRow, avx2);
   }
 }
 
@@ -100,6 +100,7 @@ JpegDecoder::JpegDecoder(JpegSource* source, bool useMmx, JpegEngine engine)
   d.useMmx = useMmx;
   d.fast = engine != JpegEngine::Reference;
   d.depositBits = engine == JpegEngine::Fast && ProcessorDepositsBitsFast();
+  d.avx2 = engine == JpegEngine::Fast && ProcessorHasAvx2();
   d.input.attach(source, &d.failure);
   if (!ParseHeaders(d) || !d.ok()) d.releaseMemory();
 }

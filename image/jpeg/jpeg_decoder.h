@@ -68,9 +68,10 @@ struct JpegDecoderState;
 
 // Which implementation computes the pixels: the fast one (vector kernels, bulk
 // bit reading) or the plain reference that it must match bit for bit.  Fast
-// also uses the bit-counting and bit-deposit instructions of the processors
-// that run them fast; FastPortable is the fast engine without them.  All
-// give the same lines, statuses and source reads; only their speed differs.
+// also uses what the processor offers beyond the x86-64 baseline (AVX2, fast
+// bit counting and deposit); FastPortable is the fast engine on the baseline
+// alone.  All give the same lines, statuses and source reads; only their
+// speed differs.
 enum class JpegEngine { Fast, FastPortable, Reference };
 
 class JpegDecoder {

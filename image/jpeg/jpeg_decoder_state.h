@@ -292,6 +292,7 @@ struct JpegDecoderState {
   bool useMmx = false;
   bool fast = true;          // JpegEngine::Fast or FastPortable
   bool depositBits = false;  // JpegEngine::Fast on a processor that deposits bits fast
+  bool avx2 = false;         // JpegEngine::Fast on a processor with AVX2
   bool mmxBaseline = false;
   bool progressive = false;
   BlockPool pool;

@@ -13,11 +13,7 @@
 #include <cstdint>
 
 #include "image/jpeg/jpeg_fast_readers.h"
-
-// Whether the processor has population count and bit deposit, and deposits
-// in a few cycles (some processors do it in microcode, one bit at a time,
-// which is slower than the portable form).  Decided once per process.
-bool ProcessorDepositsBitsFast();
+#include "image/jpeg/jpeg_processor_extensions.h"
 
 // Positions first..last (last < 64), or none when first > last.
 NIVAREL_JPEG_INLINE uint64_t PositionRange(int first, int last) {

@@ -266,7 +266,14 @@ void TransformRowAan(const int16_t* coefficientRow, int mcusPerRow, int blocksPe
 }
 
 void TransformRowLlmDequantising(const int16_t* coefficientRow, int mcusPerRow, int blocksPerMcu,
-                                 const uint16_t* const quantForBlock[], uint8_t* sampleRow) {
+                                 const uint16_t* const quantForBlock[], uint8_t* sampleRow,
+                                 bool useAvx2) {
+  if constexpr (kHasAvx2Transforms) {
+    if (useAvx2) {
+      return TransformBlocksWithTables<InverseDctLlmAvx2>(coefficientRow, mcusPerRow, blocksPerMcu,
+                                                          quantForBlock, sampleRow);
+    }
+  }
   if constexpr (kHasSse2Transforms) {
     return TransformBlocksWithTables<InverseDctLlmSse2>(coefficientRow, mcusPerRow, blocksPerMcu,
                                                         quantForBlock, sampleRow);

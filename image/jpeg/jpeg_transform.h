@@ -38,6 +38,16 @@ void InverseDctLlmSse2(const int16_t coefficients[64], const uint16_t naturalQua
 void InverseDctAanSse2(const int16_t coefficients[64], const uint16_t prescaledQuant[64],
                        uint8_t samples[64]);
 
+// The AVX2 twin of the dequantising LLM kernel (jpeg_transform_avx2.cpp),
+// defined only for x86-64 and to be called only where ProcessorHasAvx2().
+#if defined(__GNUC__) && defined(__x86_64__)
+constexpr bool kHasAvx2Transforms = true;
+#else
+constexpr bool kHasAvx2Transforms = false;
+#endif
+void InverseDctLlmAvx2(const int16_t coefficients[64], const uint16_t naturalQuant[64],
+                       uint8_t samples[64]);
+
 // The row transforms: every block of a coefficient row to its 64 bytes of the
 // sample row (block i to bytes 64i..64i+63). fast takes the SSE2 kernels when
 // the build has them; otherwise, and always when fast is false, the scalar ones.
@@ -46,9 +56,11 @@ void TransformRowLlm(const int16_t* coefficientRow, int blocksPerRow, uint8_t* s
 
 // The fast engine's LLM row transform on quantised coefficients: block b of
 // each MCU is dequantised with quantForBlock[b] (natural order) first, which
-// gives what TransformRowLlm gives on the dequantised row.
+// gives what TransformRowLlm gives on the dequantised row.  useAvx2 takes the
+// AVX2 kernel, which only a processor with AVX2 may be asked to run.
 void TransformRowLlmDequantising(const int16_t* coefficientRow, int mcusPerRow, int blocksPerMcu,
-                                 const uint16_t* const quantForBlock[], uint8_t* sampleRow);
+                                 const uint16_t* const quantForBlock[], uint8_t* sampleRow,
+                                 bool useAvx2);
 
 // quantForBlock[b] is the prescaled table of block b of each MCU.
 void TransformRowAan(const int16_t* coefficientRow, int mcusPerRow, int blocksPerMcu,

@@ -7,6 +7,8 @@
 #include <random>
 #include <vector>
 
+#include "image/jpeg/jpeg_processor_extensions.h"
+
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
@@ -201,11 +203,11 @@ TEST(JpegTransform, ExtremeCoefficientsWrapAsTheIndependentArithmeticSays) {
   EXPECT_EQ(Aan(Coefficients({{0, 32767}}), std::vector<uint16_t>(64, 4)), Samples(64, 127));
 }
 
-// The SSE2 kernels against their scalar twins, byte for byte: blocks of every
+// The SSE2 and AVX2 kernels against their scalar twins, byte for byte: blocks of every
 // density, flat blocks across the whole DC range, and blocks at the 16-bit
 // limits whose arithmetic wraps at 16 bits (AAN, LLM row results) and at
 // 32 bits (LLM odd part).
-TEST(JpegTransform, Sse2KernelsMatchScalar) {
+TEST(JpegTransform, VectorKernelsMatchScalar) {
   if constexpr (!kHasSse2Transforms) {
     GTEST_SKIP() << "this build has no SSE2 kernels";
   } else {
@@ -233,6 +235,8 @@ TEST(JpegTransform, Sse2KernelsMatchScalar) {
       for (const std::vector<uint16_t>& quant : quants) cases.emplace_back(block, quant);
     }
 
+    // The AVX2 kernel too, where this processor can run it.
+    const bool avx2 = kHasAvx2Transforms && ProcessorHasAvx2();
     for (const auto& [block, quant] : cases) {
       Samples vector(64), scalar(64);
       InverseDctLlmSse2(block.data(), vector.data());
@@ -247,6 +251,10 @@ TEST(JpegTransform, Sse2KernelsMatchScalar) {
       InverseDctLlmSse2(block.data(), quant.data(), vector.data());
       InverseDctLlm(dequantised.data(), scalar.data());
       ASSERT_EQ(vector, scalar) << "dequantising LLM, block starting " << block[0] << "," << block[1];
+      if (avx2) {
+        InverseDctLlmAvx2(block.data(), quant.data(), vector.data());
+        ASSERT_EQ(vector, scalar) << "AVX2 LLM, block starting " << block[0] << "," << block[1];
+      }
     }
   }
 }
