@@ -169,7 +169,8 @@ std::string MachineLine() {
     }
   }
   return "machine: " + model + ", " + std::to_string(std::thread::hardware_concurrency()) +
-         " logical cores; fast bit deposit " + (ProcessorDepositsBitsFast() ? "used" : "not used");
+         " logical cores; AVX2 " + (ProcessorHasAvx2() ? "used" : "not used") +
+         ", fast bit deposit " + (ProcessorDepositsBitsFast() ? "used" : "not used");
 }
 
 void PrintHeader() {

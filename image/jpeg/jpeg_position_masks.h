@@ -13,7 +13,6 @@
 #include <cstdint>
 
 #include "image/jpeg/jpeg_fast_readers.h"
-#include "image/jpeg/jpeg_processor_extensions.h"
 
 // Positions first..last (last < 64), or none when first > last.
 NIVAREL_JPEG_INLINE uint64_t PositionRange(int first, int last) {

@@ -1,11 +1,6 @@
 // Progressive images: every scan is decoded into per-component coefficient
 // buffers while decoding starts; rows are later copied out of them.
 #include <algorithm>
-#include <array>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "image/jpeg/jpeg_decoder_state.h"
 #include "image/jpeg/jpeg_fast_readers.h"

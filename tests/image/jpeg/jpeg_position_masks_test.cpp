@@ -5,6 +5,8 @@
 #include <random>
 #include <vector>
 
+#include "image/jpeg/jpeg_processor_extensions.h"
+
 namespace {
 
 // Masks of every density, and the ones at the edges: empty, full, a single
