@@ -8,8 +8,16 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
+
+#if defined(__linux__)
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <fstream>
+#endif
 
 #include "image/cpu_features.h"
 #include "image/jpeg_memory_source.h"
@@ -106,6 +114,51 @@ TEST_F(DecodeJpegImageTest, RefusedStreamsReportTheDecoderStatus) {
               (std::vector<RecordedMessageBox>{{nullptr, text, "Decoder Error", kMbOk}}));
   }
 }
+
+// Address-space limits and death tests do not mix with the sanitizers, which
+// reserve address space of their own.
+#if defined(__SANITIZE_ADDRESS__)
+#define NIVAREL_SANITIZED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define NIVAREL_SANITIZED 1
+#endif
+#endif
+
+#if defined(__linux__) && !defined(NIVAREL_SANITIZED)
+// Run in a child process: with the address space limited to what is in use
+// and 64 MB more, whether the loader refuses the picture, tells the user so,
+// and leaves no block behind.
+bool RefusedForWantOfMemory(FakePlatform& platform, const std::vector<uint8_t>& jpeg) {
+  std::ifstream statm("/proc/self/statm");
+  size_t pagesInUse = 0;
+  if (!(statm >> pagesInUse)) return false;
+  const rlim_t cap = pagesInUse * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (64u << 20);
+  const rlimit limit{cap, cap};
+  if (setrlimit(RLIMIT_AS, &limit) != 0) return false;
+  ImageBuffer image;
+  const bool decoded = DecodeJpegImage(image, jpeg.data(), static_cast<uint32_t>(jpeg.size()));
+  const std::vector<RecordedMessageBox> told = {
+      {nullptr, "Could not allocate memory for image", "ERROR", kMbOk}};
+  return !decoded && platform.messageBoxes == told && image.pixels == nullptr;
+}
+
+// A picture whose RGB block cannot be had: the tile's frame header made to
+// say 8192 x 8192, the largest the decoder takes (a block of 201 MB).
+TEST_F(DecodeJpegImageTest, ABlockThatCannotBeAllocatedIsReported) {
+  std::vector<uint8_t> jpeg = ReadSourceFile("tests/image/data/tile.jpg");
+  size_t frame = 0;
+  while (frame + 9 < jpeg.size() && !(jpeg[frame] == 0xFF && jpeg[frame + 1] == 0xC0)) ++frame;
+  ASSERT_LT(frame + 9, jpeg.size()) << "the tile has no baseline frame header";
+  for (size_t field : {frame + 5, frame + 7}) {
+    jpeg[field] = 0x20;  // 8192, high byte first
+    jpeg[field + 1] = 0x00;
+  }
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(std::_Exit(RefusedForWantOfMemory(platform, jpeg) ? 0 : 1),
+              ::testing::ExitedWithCode(0), "");
+}
+#endif
 
 TEST(JpegMemorySource, HandsOutTheRestThenReportsTheEnd) {
   const uint8_t data[10] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
