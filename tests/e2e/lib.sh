@@ -72,9 +72,22 @@ fresh_registry() {
   wine reg delete 'HKCU\Software\Orrinvale' /f >/dev/null 2>&1 || true
 }
 
+# wine_reg ARGUMENTS...: `wine reg`, tried up to three times: on a loaded
+# machine a command that meets the wineserver as it starts or stops can fail
+# having done nothing.  The last attempt's messages go to the log.
+wine_reg() {
+  local attempt
+  for attempt in 1 2 3; do
+    wine reg "$@" >"$E2E_WORK/reg.out" 2>&1 && return 0
+    sleep 0.5
+  done
+  log "  wine reg $1 failed: $(tr -d '\r' <"$E2E_WORK/reg.out" | head -n 3)"
+  return 1
+}
+
 # put_setting NAME VALUE: stores a DWORD setting before the saver starts.
 put_setting() {
-  wine reg add "$SETTINGS_KEY" /v "$1" /t REG_DWORD /d "$2" /f >/dev/null 2>&1
+  wine_reg add "$SETTINGS_KEY" /v "$1" /t REG_DWORD /d "$2" /f
 }
 
 # setting NAME: a stored setting as a signed decimal, or "missing".

@@ -44,13 +44,13 @@ click_close_button() {
   eval "$(xdotool getwindowgeometry --shell "$id")"
   xdotool mousemove --window "$id" $((WIDTH - 12)) 12 click 1
 }
-wine_draws_frames() { wine reg add "$FRAME_KEY" /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1; }
+wine_draws_frames() { wine_reg add "$FRAME_KEY" /v Decorated /t REG_SZ /d N /f; }
 window_manager_draws_frames() { wine reg delete "$FRAME_KEY" /f >/dev/null 2>&1 || true; }
 
 # export_settings FILE: the whole settings key as the registry exports it.
 export_settings() {
   rm -f "$1"
-  wine reg export "$SETTINGS_KEY" "$1" >/dev/null 2>&1
+  wine_reg export "$SETTINGS_KEY" "$1"
 }
 same_files() { cmp -s "$1" "$2" || { log "  $1 and $2 differ"; diff "$1" "$2" | head -n 20; return 1; }; }
 
