@@ -66,6 +66,11 @@ class FastNarrowReader {
 
   // At least 16 valid bits are always at the top.
   uint32_t peek16() const { return static_cast<uint32_t>(buffer_ >> 48); }
+  // The fast tables' index, in one shift: it starts every symbol's chain of
+  // dependent steps.
+  uint32_t peekFast() const {
+    return static_cast<uint32_t>(buffer_ >> (64 - HuffmanDecodeTable::kFastBits));
+  }
 
   NIVAREL_JPEG_INLINE void take(int count) {
     buffer_ <<= count;
@@ -143,6 +148,11 @@ class FastWideReader {
 
   // At least 16 valid bits are always at the top.
   uint32_t peek16() const { return static_cast<uint32_t>(buffer_ >> 48); }
+  // The fast tables' index, in one shift: it starts every symbol's chain of
+  // dependent steps.
+  uint32_t peekFast() const {
+    return static_cast<uint32_t>(buffer_ >> (64 - HuffmanDecodeTable::kFastBits));
+  }
 
   NIVAREL_JPEG_INLINE void take(int count) {
     left_ -= count;
@@ -172,14 +182,13 @@ class FastWideReader {
 // codes longer than the table's prefix.
 template <class Reader>
 NIVAREL_JPEG_INLINE int FastSymbol(Reader& reader, const HuffmanDecodeTable& table) {
-  const uint32_t next16 = reader.peek16();
-  const uint16_t entry = table.fast[next16 >> (16 - HuffmanDecodeTable::kFastBits)];
+  const uint16_t entry = table.fast[reader.peekFast()];
   if (entry != HuffmanDecodeTable::kSlowEntry) {
     reader.take(entry >> 8);
     return entry & 0xFF;
   }
   int length = 0;
-  const int symbol = ResolveSymbol(table, next16, length);
+  const int symbol = ResolveSymbol(table, reader.peek16(), length);
   reader.take(length);
   return symbol;
 }
@@ -187,7 +196,7 @@ NIVAREL_JPEG_INLINE int FastSymbol(Reader& reader, const HuffmanDecodeTable& tab
 // The fastValue entry for the next bits (0 when there is none).
 template <class Reader>
 NIVAREL_JPEG_INLINE int32_t PeekFastValue(const Reader& reader, const HuffmanDecodeTable& table) {
-  return table.fastValue[reader.peek16() >> (16 - HuffmanDecodeTable::kFastBits)];
+  return table.fastValue[reader.peekFast()];
 }
 
 inline int FastValueRun(int32_t entry) { return (entry >> 8) & 15; }
