@@ -160,12 +160,15 @@ TEST_F(DecodeJpegImageTest, ABlockThatCannotBeAllocatedIsReported) {
 }
 #endif
 
-TEST(JpegMemorySource, HandsOutTheRestThenReportsTheEnd) {
+TEST(JpegMemorySource, ReportsTheEndOnlyWhenNothingIsLeft) {
   const uint8_t data[10] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
   JpegMemorySource source(data, sizeof data);
   uint8_t buffer[8] = {};
   bool end = false;
 
+  // A request for nothing is not the end of the data.
+  EXPECT_EQ(source.read(buffer, 0, end), 0);
+  EXPECT_FALSE(end);
   EXPECT_EQ(source.read(buffer, 6, end), 6);
   EXPECT_FALSE(end);
   // Fewer bytes left than asked: what is left, and not yet the end.

@@ -8,6 +8,7 @@
 #include "shell/frame_rate_probe.h"
 #include "shell/platform.h"
 #include "shell/scene_services.h"
+#include "tests/support/scoped_seam.h"
 
 class FakeScene : public SceneServices {
  public:
@@ -47,16 +48,4 @@ class FakeScene : public SceneServices {
   }
 };
 
-// Installs scene services for the lifetime of a test and restores the previous ones.
-class ScopedScene {
- public:
-  explicit ScopedScene(SceneServices& services) : previous_(CurrentSceneServicesOrNull()) {
-    InstallSceneServices(&services);
-  }
-  ~ScopedScene() { InstallSceneServices(previous_); }
-  ScopedScene(const ScopedScene&) = delete;
-  ScopedScene& operator=(const ScopedScene&) = delete;
-
- private:
-  SceneServices* previous_;
-};
+using ScopedScene = ScopedSeam<SceneServices, CurrentSceneServicesOrNull, InstallSceneServices>;

@@ -16,9 +16,7 @@
 
 namespace {
 
-constexpr unsigned kWmClose = 0x0010;
 constexpr unsigned kWmMouseMove = 0x0200;
-constexpr unsigned kWmPaint = 0x000F;
 constexpr int kDesktopWidth = 1280;
 constexpr uint32_t kStartTick = 5000000;
 
@@ -29,12 +27,8 @@ class RunLoop : public testing::Test {
   void Reset() {
     platform = FakePlatform();
     scene.calls.clear();
-    ResetViewState();
-    g_bClosed = g_bInFrame = false;
-    g_dwLastFrame = 0;
+    ResetSaverState();
     g_hSaverWindow = Window();
-    g_bRateOk = true;
-    g_fFrameRate = 33.0f;
     platform.now = kStartTick;
     platform.desktopWidth = kDesktopWidth;
     platform.clientWidths[Window()] = kDesktopWidth;
@@ -42,20 +36,6 @@ class RunLoop : public testing::Test {
 
   WindowHandle Window() { return &window_; }
   WindowHandle OtherWindow() { return &otherWindow_; }
-
-  void Queue(unsigned message, uintptr_t wParam = 0, WindowHandle window = nullptr) {
-    WindowMessage queued;
-    queued.window = window ? window : Window();
-    queued.message = message;
-    queued.wParam = wParam;
-    platform.queue.push_back(queued);
-  }
-
-  std::vector<unsigned> PostedMessages() const {
-    std::vector<unsigned> ids;
-    for (const WindowMessage& m : platform.posted) ids.push_back(m.message);
-    return ids;
-  }
 
   // Runs the window's own message loop as the system would: frame messages
   // to the frame handling, closes to the close handling, until the queue is
@@ -66,10 +46,6 @@ class RunLoop : public testing::Test {
       if (message.message == WM_RENDER_FRAME) HandleRenderFrame(Window());
       if (message.message == kWmClose) HandleSaverClose();
     }
-  }
-
-  std::optional<int32_t> Stored(const char* name) const {
-    return registry.Dword(RegistryRoot::CurrentUser, kSettingsKeyPath, name);
   }
 
   FakePlatform platform;
@@ -85,7 +61,7 @@ class RunLoop : public testing::Test {
 };
 
 TEST_F(RunLoop, StartLoadsSettingsMakesTheSurfaceProbesAndPostsTheFirstFrame) {
-  registry.PutDword(RegistryRoot::CurrentUser, kSettingsKeyPath, "mod1 depth", 15000);
+  registry.PutSetting("mod1 depth", 15000);
   BeginSaverRun(Window());
 
   EXPECT_TRUE(g_bSaverWindow);
@@ -94,43 +70,30 @@ TEST_F(RunLoop, StartLoadsSettingsMakesTheSurfaceProbesAndPostsTheFirstFrame) {
   EXPECT_EQ(scene.calls, (std::vector<std::string>{"create 32", "probe"}));
   EXPECT_EQ(scene.surfaceWindow, Window());
   EXPECT_EQ(g_dwCycleStart, kStartTick);
-  ASSERT_EQ(platform.posted.size(), 1u);
-  EXPECT_EQ(platform.posted[0].window, Window());
-  EXPECT_EQ(platform.posted[0].message, WM_RENDER_FRAME);
-  EXPECT_EQ(platform.posted[0].wParam, static_cast<uintptr_t>(-1));
-  EXPECT_EQ(platform.posted[0].lParam, -1);
+  EXPECT_EQ(platform.PostedIds(), (std::vector<unsigned>{WM_RENDER_FRAME}));
 
-  // Each frame raises the saver window and posts the next.
+  // Each frame raises the saver window and posts the next to it.
   PumpMessages(1);
   EXPECT_EQ(platform.raised, (std::vector<WindowHandle>{Window()}));
-  EXPECT_EQ(PostedMessages(), (std::vector<unsigned>{WM_RENDER_FRAME, WM_RENDER_FRAME}));
+  EXPECT_EQ(platform.PostedIds(), (std::vector<unsigned>{WM_RENDER_FRAME, WM_RENDER_FRAME}));
+  EXPECT_EQ(platform.posted[1].window, Window());
   EXPECT_FALSE(g_bInFrame);
-}
-
-TEST_F(RunLoop, OnlyAWindowAsWideAsTheDesktopRunsFullScreen) {
-  platform.clientWidths[Window()] = kDesktopWidth - 1;
-  BeginSaverRun(Window());
-  EXPECT_FALSE(g_bFullScreen);
 }
 
 TEST_F(RunLoop, ASurfaceThatCannotBeMadeClosesTheWindowAndStillSavesOnce) {
   scene.surfaceWorks = false;
   BeginSaverRun(Window());
   EXPECT_EQ(scene.calls, (std::vector<std::string>{"create 32"}));
-  EXPECT_EQ(PostedMessages(), (std::vector<unsigned>{kWmClose}));
+  EXPECT_EQ(platform.PostedIds(), (std::vector<unsigned>{kWmClose}));
 
   PumpMessages(10);
   EXPECT_EQ(scene.Count("destroy"), 1);
-  EXPECT_EQ(Stored("mod1 depth"), 19200);
+  EXPECT_EQ(registry.Setting("mod1 depth"), 19200);
 }
 
 TEST_F(RunLoop, FramesStartAtLeastThirtyMillisecondsApart) {
-  struct Case {
-    const char* name;
-    uint32_t lastFrame;   // start tick of the previous frame
-    uint32_t now;         // when the next frame is asked for
-    std::vector<uint32_t> sleeps;
-  } cases[] = {
+  // The start tick of the previous frame, when the next is asked for, the sleeps.
+  struct Case { const char* name; uint32_t lastFrame, now; std::vector<uint32_t> sleeps; } cases[] = {
       {"first frame, measured against tick 0", 0, kStartTick, {}},
       {"a 10 ms frame", kStartTick, kStartTick + 10, {20}},
       {"a 29 ms frame", kStartTick, kStartTick + 29, {1}},
@@ -168,26 +131,15 @@ TEST_F(RunLoop, TheCurrentModuleNumberSelectsTheScene) {
   }
 }
 
-TEST_F(RunLoop, ASingleActiveModuleNeverSwitchesWhateverTheCycleTime) {
-  BeginSaverRun(Window());
-  g_nCycleTime = 0;
-  g_fDepth = 77.0f;  // steered, not yet stored: a switch would store and re-apply it
-  platform.now += 100000;
-  PumpMessages(3);
-  EXPECT_EQ(g_nCurrentModule, 1);
-  EXPECT_EQ(g_dwCycleStart, kStartTick);
-  EXPECT_EQ(g_moduleTable.modules[1].depth, 192.0f);
-}
-
 TEST_F(RunLoop, ThePendingInputOfTheWindowIsHandledBeforeEachFrame) {
   BeginSaverRun(Window());
   platform.queue.clear();
-  Queue(kWmKeyDown, kVkNext);
-  Queue(kWmKeyUp, kVkNext);
-  Queue(kWmMouseMove);
-  Queue(kWmPaint, 0, OtherWindow());  // not this window's: stays for the outer loop
-  Queue(kWmKeyDown, kVkPrior, OtherWindow());
-  Queue(kWmPaint);
+  platform.Queue(Window(), kWmKeyDown, kVkNext);
+  platform.Queue(Window(), kWmKeyUp, kVkNext);
+  platform.Queue(Window(), kWmMouseMove);
+  platform.Queue(OtherWindow(), kWmPaint);  // not this window's: stays for the outer loop
+  platform.Queue(OtherWindow(), kWmKeyDown, kVkPrior);
+  platform.Queue(Window(), kWmPaint);
   HandleRenderFrame(Window());
 
   EXPECT_EQ(g_fDepth, 189.0f);  // Page Down, once: the key-up does nothing
@@ -205,19 +157,19 @@ TEST_F(RunLoop, APendingCloseIsTakenByTheDrainAndPostedExactlyOnce) {
   BeginSaverRun(Window());
   platform.queue.clear();
   platform.posted.clear();
-  Queue(kWmClose);
-  Queue(kWmPaint);  // behind the close: the drain stops at the stop request
+  platform.Queue(Window(), kWmClose);
+  platform.Queue(Window(), kWmPaint);  // behind the close: the drain stops at the stop request
   HandleRenderFrame(Window());
 
   EXPECT_TRUE(g_bStop);
   EXPECT_TRUE(platform.dispatched.empty());
-  EXPECT_EQ(PostedMessages(), (std::vector<unsigned>{kWmClose}));
+  EXPECT_EQ(platform.PostedIds(), (std::vector<unsigned>{kWmClose}));
   EXPECT_EQ(scene.Count("world"), 0);
   EXPECT_TRUE(platform.raised.empty());
 
   // Nothing more is drawn or posted once stopping, however often asked.
   HandleRenderFrame(Window());
-  EXPECT_EQ(PostedMessages(), (std::vector<unsigned>{kWmClose}));
+  EXPECT_EQ(platform.PostedIds(), (std::vector<unsigned>{kWmClose}));
   EXPECT_EQ(scene.Count("world"), 0);
 }
 
@@ -226,13 +178,13 @@ TEST_F(RunLoop, TwoClosesReleaseTheSurfaceAndSaveOnce) {
   g_fDepth = 189.0f;
   HandleSaverClose();
   EXPECT_TRUE(g_bStop);
-  EXPECT_EQ(Stored("mod1 depth"), 18900);
+  EXPECT_EQ(registry.Setting("mod1 depth"), 18900);
 
   g_fDepth = 10.0f;
   HandleSaverClose();
   EndSaverRun();  // the window then goes: nothing is released a second time
   EXPECT_EQ(scene.Count("destroy"), 1);
-  EXPECT_EQ(Stored("mod1 depth"), 18900);
+  EXPECT_EQ(registry.Setting("mod1 depth"), 18900);
   EXPECT_EQ(g_moduleTable.modules[1].depth, 189.0f);
 }
 
@@ -242,20 +194,20 @@ TEST_F(RunLoop, AWindowDestroyedWithoutACloseReleasesTheSurfaceAndSavesNothing) 
   PumpMessages(2);
   EndSaverRun();
   EXPECT_EQ(scene.Count("destroy"), 1);
-  EXPECT_FALSE(Stored("mod1 depth").has_value());
+  EXPECT_FALSE(registry.Setting("mod1 depth").has_value());
   HandleRenderFrame(Window());
   EXPECT_EQ(scene.Count("world"), 2) << "no frame after the end";
 
   // Nor does a late close save or release anything.
   HandleSaverClose();
-  EXPECT_FALSE(Stored("mod1 depth").has_value());
+  EXPECT_FALSE(registry.Setting("mod1 depth").has_value());
   EXPECT_EQ(scene.Count("destroy"), 1);
 }
 
 TEST_F(RunLoop, AFrameMessageDispatchedFromInsideTheDrainDoesNothing) {
   BeginSaverRun(Window());
   platform.queue.clear();
-  Queue(kWmPaint);
+  platform.Queue(Window(), kWmPaint);
   int nested = 0;
   platform.onDispatch = [&](const WindowMessage&) {
     ++nested;
@@ -268,12 +220,13 @@ TEST_F(RunLoop, AFrameMessageDispatchedFromInsideTheDrainDoesNothing) {
 }
 
 // Below three frames a second the full-screen saver advises and closes without
-// drawing, and the preview falls back to the blank scene for good.
+// drawing, and the preview falls back to the blank scene for good.  Only a
+// window as wide as the desktop is the full-screen saver.
 TEST_F(RunLoop, ASlowMachineIsJudgedByItsProbedRate) {
   const struct { int width; float rate; bool advised; int world, blank, module; } cases[] = {
       {kDesktopWidth, 2.9f, true, 0, 0, 1},
       {kDesktopWidth, 3.0f, false, 3, 0, 1},
-      {152, 1.5f, false, 0, 3, 0},
+      {kDesktopWidth - 1, 1.5f, false, 0, 3, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.width << " wide at " << c.rate);
@@ -295,7 +248,7 @@ TEST_F(RunLoop, ASlowMachineIsJudgedByItsProbedRate) {
     ASSERT_EQ(platform.dialogs.size(), 1u);
     EXPECT_EQ(platform.dialogs[0].templateId, IDD_ADVICE);
     EXPECT_EQ(platform.dialogs[0].owner, Window());
-    EXPECT_EQ(PostedMessages(), (std::vector<unsigned>{WM_RENDER_FRAME, kWmClose}));
+    EXPECT_EQ(platform.PostedIds(), (std::vector<unsigned>{WM_RENDER_FRAME, kWmClose}));
     EXPECT_EQ(scene.Count("destroy"), 1);
   }
 }

@@ -33,8 +33,8 @@ POINT CursorAt(int x, int y) {
 class SaverWindowOnWindows95 : public testing::Test {
  protected:
   void SetUp() override {
-    ResetViewState();
-    g_bPreview = g_bCloseApproved = g_bVerifying = g_bClosed = g_bInFrame = false;
+    ResetSaverState();
+    g_bPreview = g_bCloseApproved = g_bVerifying = false;
     g_dwLastVerify = 0xFFFFFFFF;
     g_bWin9x = true;
     g_pfnVerifyPassword = AnswerPassword;
@@ -76,10 +76,6 @@ class SaverWindowOnWindows95 : public testing::Test {
     return window_;
   }
 
-  std::optional<int32_t> StoredDepth() const {
-    return registry.Dword(RegistryRoot::CurrentUser, kSettingsKeyPath, "mod1 depth");
-  }
-
   FakeScene scene;
   ScopedScene scopedScene{scene};
   ScopedPlatform scopedPlatform{Win32Services()};
@@ -102,7 +98,7 @@ TEST_F(SaverWindowOnWindows95, ARefusedPasswordKeepsTheWindowAndSavesOnlyOnce) {
   EXPECT_TRUE(g_bStop) << "no frame is drawn any more";
   EXPECT_EQ(g_ptReference.x, refusedAt.x) << "movement counts afresh from the refusal";
   EXPECT_EQ(g_ptReference.y, refusedAt.y);
-  EXPECT_EQ(StoredDepth(), 18900);
+  EXPECT_EQ(registry.Setting("mod1 depth"), 18900);
 
   // Asked again within 200 ms of the last check: refused without asking.
   g_dwLastVerify = GetTickCount();
@@ -118,7 +114,7 @@ TEST_F(SaverWindowOnWindows95, ARefusedPasswordKeepsTheWindowAndSavesOnlyOnce) {
   EXPECT_EQ(g_passwordAsked, 2);
   EXPECT_TRUE(g_bCloseApproved);
   EXPECT_FALSE(IsWindow(window));
-  EXPECT_EQ(StoredDepth(), 18900);
+  EXPECT_EQ(registry.Setting("mod1 depth"), 18900);
   EXPECT_EQ(scene.Count("destroy"), 1);
 }
 

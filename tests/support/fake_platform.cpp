@@ -10,8 +10,7 @@ void FakePlatform::GetWindowClassName(WindowHandle window, char* buffer, int siz
   buffer[size - 1] = '\0';
 }
 
-ResourceBlock FakePlatform::FindResourceBlock(const char* type, int resourceId) {
-  resourceTypesAsked.push_back(type ? type : "");
+ResourceBlock FakePlatform::FindResourceBlock(const char*, int resourceId) {
   ResourceBlock block;
   auto found = resources.find(resourceId);
   if (found != resources.end() && !found->second.empty()) {
@@ -44,6 +43,20 @@ bool FakePlatform::TakeWindowMessage(WindowHandle window, WindowMessage* message
   return false;
 }
 
+void FakePlatform::Queue(WindowHandle window, unsigned message, uintptr_t wParam) {
+  WindowMessage queued;
+  queued.window = window;
+  queued.message = message;
+  queued.wParam = wParam;
+  queue.push_back(queued);
+}
+
+std::vector<unsigned> FakePlatform::PostedIds() const {
+  std::vector<unsigned> ids;
+  for (const WindowMessage& m : posted) ids.push_back(m.message);
+  return ids;
+}
+
 void FakePlatform::DispatchWindowMessage(const WindowMessage& message) {
   dispatched.push_back(message);
   if (onDispatch) onDispatch(message);
@@ -57,9 +70,3 @@ int FakePlatform::ClientWidth(WindowHandle window) {
   auto found = clientWidths.find(window);
   return found == clientWidths.end() ? 0 : found->second;
 }
-
-ScopedPlatform::ScopedPlatform(PlatformServices& services) : previous_(CurrentPlatformOrNull()) {
-  InstallPlatform(&services);
-}
-
-ScopedPlatform::~ScopedPlatform() { InstallPlatform(previous_); }

@@ -1,6 +1,6 @@
 // A fake of the platform seam: a clock that only moves when told (or when the
-// code under test sleeps), and message boxes and dialogs that are recorded
-// instead of shown.
+// code under test sleeps), and message boxes, dialogs and window messages that
+// are recorded instead of shown.
 #pragma once
 #include <cstdint>
 #include <deque>
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "shell/platform.h"
+#include "tests/support/scoped_seam.h"
 
 struct RecordedMessageBox {
   WindowHandle owner;
@@ -28,14 +29,17 @@ inline void PrintTo(const RecordedMessageBox& box, std::ostream* os) {
 
 struct RecordedDialog { int templateId; WindowHandle owner; };
 
+// Window messages the tests queue, with the numbers of the Win32 API.
+constexpr unsigned kWmClose = 0x0010;
+constexpr unsigned kWmPaint = 0x000F;
+constexpr unsigned kWmCommand = 0x0111;
+
 class FakePlatform : public PlatformServices {
  public:
   uint32_t now = 0;                       // the tick count, in ms
   std::vector<uint32_t> sleeps;           // every Sleep, in order
   std::vector<RecordedMessageBox> messageBoxes;
   std::vector<RecordedDialog> dialogs;
-  int messageBoxResult = kIdOk;
-  intptr_t dialogResult = kIdOk;
   std::function<void(int templateId)> onDialog;  // runs while a dialog is "open"
   std::string className = "NivarelTestClass";
   // The message queue of every window: posts join it, TakeWindowMessage takes
@@ -49,7 +53,6 @@ class FakePlatform : public PlatformServices {
   std::vector<WindowHandle> raised;  // every RaiseToTop, in order
   int framesPresented = 0;
   std::map<int, std::vector<uint8_t>> resources;  // by identifier, whatever the type
-  std::vector<std::string> resourceTypesAsked;    // the type of every resource look-up
 
   uint32_t TickCount() override { return now; }
   void Sleep(uint32_t milliseconds) override {
@@ -58,12 +61,12 @@ class FakePlatform : public PlatformServices {
   }
   int MessageBox(WindowHandle owner, const char* text, const char* caption, unsigned style) override {
     messageBoxes.push_back({owner, text ? text : "", caption ? caption : "", style});
-    return messageBoxResult;
+    return kIdOk;
   }
   intptr_t RunDialog(int templateId, WindowHandle owner) override {
     dialogs.push_back({templateId, owner});
     if (onDialog) onDialog(templateId);
-    return dialogResult;
+    return kIdOk;
   }
   void GetWindowClassName(WindowHandle window, char* buffer, int size) override;
   bool PostWindowMessage(WindowHandle window, unsigned message, uintptr_t wParam,
@@ -75,16 +78,11 @@ class FakePlatform : public PlatformServices {
   void RaiseToTop(WindowHandle window) override { raised.push_back(window); }
   void PresentFrame() override { ++framesPresented; }
   ResourceBlock FindResourceBlock(const char* type, int resourceId) override;
+
+  // Puts a message at the end of the queue, as if the system had sent it.
+  void Queue(WindowHandle window, unsigned message, uintptr_t wParam = 0);
+  // The ids of every post, in order.
+  std::vector<unsigned> PostedIds() const;
 };
 
-// Installs a platform for the lifetime of a test and restores the previous one.
-class ScopedPlatform {
- public:
-  explicit ScopedPlatform(PlatformServices& services);
-  ~ScopedPlatform();
-  ScopedPlatform(const ScopedPlatform&) = delete;
-  ScopedPlatform& operator=(const ScopedPlatform&) = delete;
-
- private:
-  PlatformServices* previous_;
-};
+using ScopedPlatform = ScopedSeam<PlatformServices, CurrentPlatformOrNull, InstallPlatform>;

@@ -2,16 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <cstring>
 
 namespace {
-
-std::string Folded(const std::string& text) {
-  std::string folded = text;
-  for (char& c : folded) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return folded;
-}
 
 std::vector<uint8_t> LittleEndian(uint32_t value) {
   return {uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16), uint8_t(value >> 24)};
@@ -20,13 +13,13 @@ std::vector<uint8_t> LittleEndian(uint32_t value) {
 }  // namespace
 
 const MemoryRegistry::Key* MemoryRegistry::Find(RegistryRoot root, const std::string& path) const {
-  auto found = keys_.find({root, Folded(path)});
+  auto found = keys_.find({root, path});
   return found == keys_.end() ? nullptr : &found->second;
 }
 
 MemoryRegistry::Key& MemoryRegistry::Create(RegistryRoot root, const std::string& path,
                                             const std::string& keyClass) {
-  return keys_.emplace(std::make_pair(root, Folded(path)), Key{keyClass, {}}).first->second;
+  return keys_.emplace(std::make_pair(root, path), Key{keyClass, {}}).first->second;
 }
 
 RegistryKey MemoryRegistry::OpenOrCreateKey(RegistryRoot root, const char* path,
@@ -48,7 +41,7 @@ MemoryRegistry::Key* MemoryRegistry::OpenKey(RegistryKey handle, const char* use
 bool MemoryRegistry::QueryValue(RegistryKey handle, const char* name, void* data, uint32_t* size) {
   const Key* key = OpenKey(handle, "query");
   if (!key) return false;
-  auto value = key->values.find(Folded(name));
+  auto value = key->values.find(name);
   if (value == key->values.end()) return false;
   const std::vector<uint8_t>& bytes = value->second.data;
   if (bytes.size() > *size) return false;
@@ -60,7 +53,7 @@ bool MemoryRegistry::QueryValue(RegistryKey handle, const char* name, void* data
 bool MemoryRegistry::Set(RegistryKey handle, const char* name, RegistryValue value) {
   Key* key = OpenKey(handle, "write");
   if (!key || failWrites) return false;
-  key->values[Folded(name)] = std::move(value);
+  key->values[name] = std::move(value);
   return true;
 }
 
@@ -100,7 +93,7 @@ std::map<std::string, RegistryValue> MemoryRegistry::Values(RegistryRoot root,
 std::optional<int32_t> MemoryRegistry::Dword(RegistryRoot root, const std::string& path,
                                              const std::string& name) const {
   auto values = Values(root, path);
-  auto value = values.find(Folded(name));
+  auto value = values.find(name);
   if (value == values.end() || value->second.kind != RegistryValueKind::Dword ||
       value->second.data.size() != 4) {
     return std::nullopt;
@@ -117,12 +110,5 @@ void MemoryRegistry::PutDword(RegistryRoot root, const std::string& path, const 
 
 void MemoryRegistry::PutRaw(RegistryRoot root, const std::string& path, const std::string& name,
                             RegistryValueKind kind, std::vector<uint8_t> data) {
-  Create(root, path, "").values[Folded(name)] = {kind, std::move(data)};
+  Create(root, path, "").values[name] = {kind, std::move(data)};
 }
-
-ScopedRegistryBackend::ScopedRegistryBackend(RegistryBackend& backend)
-    : previous_(CurrentRegistryBackend()) {
-  InstallRegistryBackend(&backend);
-}
-
-ScopedRegistryBackend::~ScopedRegistryBackend() { InstallRegistryBackend(previous_); }

@@ -1,9 +1,9 @@
 // An in-memory registry for native tests, with the rules of the real one:
-// opening a key creates it with the given class, key
-// paths and value names compare without regard to ASCII case, a query fails
-// for a missing value or one longer than the room given, and an empty value
-// name addresses the key's default value.  Opens can be made to fail, and
-// every open handle is counted so that tests can prove none stays open.
+// opening a key creates it with the given class, a query fails for a missing
+// value or one longer than the room given, and an empty value name addresses
+// the key's default value.  Key paths and value names must be spelt alike
+// (stricter than the real registry).  Opens can be made to fail, and every
+// open handle is counted so that tests can prove none stays open.
 #pragma once
 #include <cstdint>
 #include <map>
@@ -12,7 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/scoped_seam.h"
 #include "view/registry_backend.h"
+#include "view/registry_store.h"
 
 enum class RegistryValueKind { Dword, String, Binary };
 
@@ -39,11 +41,21 @@ class MemoryRegistry : public RegistryBackend {
   void PutRaw(RegistryRoot root, const std::string& path, const std::string& name,
               RegistryValueKind kind, std::vector<uint8_t> data);
   size_t OpenHandles() const { return openHandles_.size(); }
+  // The saver's own values: those under the current user's settings key.
+  std::map<std::string, RegistryValue> Settings() const {
+    return Values(RegistryRoot::CurrentUser, kSettingsKeyPath);
+  }
+  std::optional<int32_t> Setting(const std::string& name) const {
+    return Dword(RegistryRoot::CurrentUser, kSettingsKeyPath, name);
+  }
+  void PutSetting(const std::string& name, int32_t value) {
+    PutDword(RegistryRoot::CurrentUser, kSettingsKeyPath, name, value);
+  }
 
  private:
   struct Key {
     std::string keyClass;
-    std::map<std::string, RegistryValue> values;  // by folded name
+    std::map<std::string, RegistryValue> values;  // by name
   };
 
   const Key* Find(RegistryRoot root, const std::string& path) const;
@@ -51,19 +63,10 @@ class MemoryRegistry : public RegistryBackend {
   Key* OpenKey(RegistryKey handle, const char* use);  // null (and a failure) if not open
   bool Set(RegistryKey handle, const char* name, RegistryValue value);
 
-  std::map<std::pair<RegistryRoot, std::string>, Key> keys_;  // by folded path
+  std::map<std::pair<RegistryRoot, std::string>, Key> keys_;  // by path
   // An open handle is the address of the key it opened, once for each open.
   std::multiset<Key*> openHandles_;
 };
 
-// Installs a registry back end for the lifetime of a test and restores the previous one.
-class ScopedRegistryBackend {
- public:
-  explicit ScopedRegistryBackend(RegistryBackend& backend);
-  ~ScopedRegistryBackend();
-  ScopedRegistryBackend(const ScopedRegistryBackend&) = delete;
-  ScopedRegistryBackend& operator=(const ScopedRegistryBackend&) = delete;
-
- private:
-  RegistryBackend* previous_;
-};
+using ScopedRegistryBackend =
+    ScopedSeam<RegistryBackend, CurrentRegistryBackend, InstallRegistryBackend>;

@@ -10,17 +10,22 @@
 #include "tests/support/fake_platform.h"
 #include "tests/support/test_paths.h"
 
-// The real Win32 platform services, without leaving them installed: fixtures
-// install them with ScopedPlatform.
-inline PlatformServices& Win32Services() {
-  static PlatformServices* services = [] {
-    PlatformServices* previous = CurrentPlatformOrNull();
-    InstallWin32Platform();
-    PlatformServices* win32 = CurrentPlatformOrNull();
-    InstallPlatform(previous);
+// The real Win32 services of a seam, made once by `installWin32` without
+// leaving them installed: fixtures install them with the seam's Scoped guard.
+template <typename Services>
+Services& Win32Seam(Services* (*current)(), void (*install)(Services*), void (*installWin32)()) {
+  static Services* const services = [&] {
+    Services* previous = current();
+    installWin32();
+    Services* win32 = current();
+    install(previous);
     return win32;
   }();
   return *services;
+}
+
+inline PlatformServices& Win32Services() {
+  return Win32Seam(CurrentPlatformOrNull, InstallPlatform, InstallWin32Platform);
 }
 
 // While it lives, nivarel.scr's resources (its dialog templates and pictures)

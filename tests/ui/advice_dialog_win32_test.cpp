@@ -5,14 +5,11 @@
 #include <gtest/gtest.h>
 
 #include "resources/resource_ids.h"
-#include "shell/frame_rate_probe.h"
-#include "shell/run_state.h"
-#include "tests/support/fake_platform.h"
 #include "tests/support/memory_registry.h"
 #include "tests/support/win32_helpers.h"
+#include "tests/view/view_state.h"
 #include "ui/advice_dialog.h"
 #include "ui/run_once.h"
-#include "view/registry_store.h"
 
 namespace {
 
@@ -29,47 +26,43 @@ class AdviceDialog : public testing::Test {
  protected:
   void SetUp() override {
     ASSERT_NE(product_.module(), nullptr);
-    g_fFrameRate = 2.54f;
-    g_hSaverWindow = nullptr;
-    g_registryStore = RegistryStore{kSettingsKeyPath, ""};
+    ResetSaverState();
+    g_fFrameRate = 1000.0f / 201.0f;  // rounded, not cut, to one decimal
   }
   void TearDown() override {
-    if (dialog_) DestroyWindow(dialog_);
-    g_fFrameRate = 33.0f;
-    g_hSaverWindow = nullptr;
-  }
-  HWND Open() {
-    dialog_ = CreateDialogParamA(g_hInstance, MAKEINTRESOURCEA(IDD_ADVICE), nullptr, AdviceDialogProc, 0);
-    return dialog_;
+    for (HWND window : {dialog_, saver_}) {
+      if (window) DestroyWindow(window);
+    }
+    ResetSaverState();
   }
 
   ProductResources product_;
+  FakePlatform platform_;
+  ScopedPlatform scopedPlatform_{platform_};
+  MemoryRegistry registry_;
+  ScopedRegistryBackend scopedRegistry_{registry_};
   HWND dialog_ = nullptr;
+  HWND saver_ = nullptr;
 };
 
 TEST_F(AdviceDialog, ShowsTheRateAndRemoveSchedulesTheUninstallerBelowTheSaver) {
-  FakePlatform platform;
-  ScopedPlatform scopedPlatform{platform};
-  MemoryRegistry registry;
-  ScopedRegistryBackend scopedRegistry{registry};
-  HWND dialog = Open();
-  ASSERT_NE(dialog, nullptr);
-  EXPECT_EQ(TextOf(GetDlgItem(dialog, kFrameRateText)), "The current frame rate is:\n2.5 frames per second.");
-  EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDOK));
-  HWND saver = CreateWindowExA(0, "Static", "Screen Saver", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
-                               nullptr, nullptr, nullptr, nullptr);
-  g_hSaverWindow = saver;
-  ASSERT_TRUE(IsAbove(saver, dialog));
+  dialog_ = CreateDialogParamA(g_hInstance, MAKEINTRESOURCEA(IDD_ADVICE), nullptr, AdviceDialogProc, 0);
+  ASSERT_NE(dialog_, nullptr);
+  EXPECT_EQ(TextOf(GetDlgItem(dialog_, kFrameRateText)), "The current frame rate is:\n5.0 frames per second.");
+  EXPECT_EQ(GetFocus(), GetDlgItem(dialog_, IDOK));
+  saver_ = CreateWindowExA(0, "Static", "Screen Saver", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr,
+                           nullptr, nullptr, nullptr);
+  g_hSaverWindow = saver_;
+  ASSERT_TRUE(IsAbove(saver_, dialog_));
 
-  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(kRemoveSaverButton, BN_CLICKED), 0);
+  SendMessageA(dialog_, WM_COMMAND, MAKEWPARAM(kRemoveSaverButton, BN_CLICKED), 0);
 
-  EXPECT_TRUE(IsWindow(dialog));
-  EXPECT_TRUE(IsAbove(dialog, saver)) << "the saver went to the bottom";
-  ASSERT_EQ(platform.messageBoxes.size(), 1u);
-  EXPECT_EQ(platform.messageBoxes[0].owner, FromHwnd(dialog));
-  EXPECT_EQ(platform.messageBoxes[0].caption, "Screen saver will be removed.");
-  EXPECT_TRUE(registry.Values(RegistryRoot::LocalMachine, kRunOnceKeyPath).count("kill_saver"));
-  DestroyWindow(saver);
+  EXPECT_TRUE(IsWindow(dialog_));
+  EXPECT_TRUE(IsAbove(dialog_, saver_)) << "the saver went to the bottom";
+  ASSERT_EQ(platform_.messageBoxes.size(), 1u);
+  EXPECT_EQ(platform_.messageBoxes[0].owner, FromHwnd(dialog_));
+  EXPECT_EQ(platform_.messageBoxes[0].caption, "Screen saver will be removed.");
+  EXPECT_TRUE(registry_.Values(RegistryRoot::LocalMachine, kRunOnceKeyPath).count("kill_saver"));
 }
 
 }  // namespace

@@ -2,13 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
 #include <string>
 #include <vector>
 
 #include "tests/support/fake_platform.h"
 #include "tests/support/memory_registry.h"
-#include "ui/advice_dialog.h"
 #include "view/registry_store.h"
 
 namespace {
@@ -16,34 +14,6 @@ namespace {
 constexpr char kSettingsPath[] = "Software\\Orrinvale\\Nivarel";
 constexpr char kRemovalText[] = "This Screen saver will be removed\nthe next time you start Windows.";
 constexpr char kRemovalCaption[] = "Screen saver will be removed.";
-
-TEST(FirstFreeRunOnceName, TakesTheFirstNameOfTheSequenceThatIsFree) {
-  struct Case { std::set<std::string> taken; const char* expected; } cases[] = {
-      {{}, "kill_saver"},
-      {{"kill_saver"}, "kill_saver1"},
-      {{"kill_saver", "kill_saver1"}, "kill_saver2"},
-      {{"kill_saver1", "kill_saver2"}, "kill_saver"},
-      {{"kill_saver", "kill_saver2"}, "kill_saver1"},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(FirstFreeRunOnceName([&](const char* name) { return c.taken.count(name) > 0; }),
-              c.expected);
-  }
-}
-
-TEST(FrameRateText, ShowsTheRateWithOneDecimal) {
-  struct Case { float rate; const char* text; } cases[] = {
-      {2.54f, "The current frame rate is:\n2.5 frames per second."},
-      {33.0f, "The current frame rate is:\n33.0 frames per second."},
-      {1000.0f / 201.0f, "The current frame rate is:\n5.0 frames per second."},
-      {0.04f, "The current frame rate is:\n0.0 frames per second."},
-  };
-  for (const Case& c : cases) {
-    char text[kFrameRateTextSize];
-    FormatFrameRateText(text, sizeof text, c.rate);
-    EXPECT_STREQ(text, c.text);
-  }
-}
 
 class SaverRemoval : public testing::Test {
  protected:
@@ -74,24 +44,22 @@ class SaverRemoval : public testing::Test {
   ScopedRegistryBackend scopedRegistry{registry};
 };
 
-TEST_F(SaverRemoval, PutsTheUninstallerOnTheRunOnceListAndSaysSo) {
+// The first free name of "kill_saver", "kill_saver1", ...: an entry is never
+// overwritten, an empty one is reused.
+TEST_F(SaverRemoval, PutsTheUninstallerUnderTheFirstFreeRunOnceNameAndSaysSo) {
   PutInstallDir("C:\\Program Files\\Orrinvale\\Nivarel");
   EXPECT_TRUE(ScheduleSaverRemoval(&dialog));
-
   EXPECT_EQ(RunOnce("kill_saver"), "C:\\Program Files\\Orrinvale\\Nivarel\\uninstal.exe");
   EXPECT_EQ(platform.messageBoxes,
             (std::vector<RecordedMessageBox>{{&dialog, kRemovalText, kRemovalCaption, kMbOk}}));
   // The settings operations find their own key selected again.
   EXPECT_EQ(g_registryStore.keyPath, kSettingsPath);
   EXPECT_EQ(registry.OpenHandles(), 0u);
-}
 
-TEST_F(SaverRemoval, NeverOverwritesAnEntryButReusesAnEmptyOne) {
   PutInstallDir("D:\\Saver\\");  // taken as it is: no separator added or removed
-  PutRunOnce("kill_saver", "C:\\other\\uninstal.exe");
   PutRunOnce("kill_saver1", "C:\\another\\uninstal.exe");
   ScheduleSaverRemoval(&dialog);
-  EXPECT_EQ(RunOnce("kill_saver"), "C:\\other\\uninstal.exe");
+  EXPECT_EQ(RunOnce("kill_saver"), "C:\\Program Files\\Orrinvale\\Nivarel\\uninstal.exe");
   EXPECT_EQ(RunOnce("kill_saver1"), "C:\\another\\uninstal.exe");
   EXPECT_EQ(RunOnce("kill_saver2"), "D:\\Saver\\\\uninstal.exe");
 

@@ -17,10 +17,6 @@
 
 namespace {
 
-constexpr unsigned kWmClose = 0x0010;
-constexpr unsigned kWmCommand = 0x0111;
-constexpr unsigned kWmPaint = 0x000F;
-
 // The dialog's controls, recorded instead of shown.
 class FakeSettingsHost : public SettingsDialogHost {
  public:
@@ -46,12 +42,8 @@ class FakeSettingsHost : public SettingsDialogHost {
 class SettingsDialog : public testing::Test {
  protected:
   SettingsDialog() {
-    ResetViewState();
+    ResetSaverState();
     g_bSaverWindow = true;
-    g_bClosed = false;
-    g_bInFrame = false;
-    g_bRateOk = true;
-    g_fFrameRate = 33.0f;
     // What the dialog's own modal loop does with a message the drain dispatches.
     platform_.onDispatch = [this](const WindowMessage& m) {
       if (m.message == kWmCommand) HandleSettingsCommand(host_, static_cast<int>(m.wParam & 0xFFFF));
@@ -66,24 +58,7 @@ class SettingsDialog : public testing::Test {
     platform_.queue.clear();
     platform_.posted.clear();
   }
-  void Queue(unsigned message, uintptr_t wParam, WindowHandle window = nullptr) {
-    WindowMessage queued;
-    queued.window = window ? window : host_.Dialog();
-    queued.message = message;
-    queued.wParam = wParam;
-    platform_.queue.push_back(queued);
-  }
-  std::vector<unsigned> Posted() const {
-    std::vector<unsigned> messages;
-    for (const WindowMessage& m : platform_.posted) messages.push_back(m.message);
-    return messages;
-  }
-  std::map<std::string, RegistryValue> Stored() const {
-    return registry_.Values(RegistryRoot::CurrentUser, kSettingsKeyPath);
-  }
-  int32_t Stored(const char* name) const {
-    return registry_.Dword(RegistryRoot::CurrentUser, kSettingsKeyPath, name).value_or(-1);
-  }
+  void Queue(unsigned message, uintptr_t wParam) { platform_.Queue(host_.Dialog(), message, wParam); }
   std::vector<int> DialogsShown() const {
     std::vector<int> ids;
     for (const RecordedDialog& d : platform_.dialogs) ids.push_back(d.templateId);
@@ -100,7 +75,7 @@ class SettingsDialog : public testing::Test {
 };
 
 TEST_F(SettingsDialog, OpeningShowsTheSettingsAndStartsThePreviewOnThePane) {
-  registry_.PutDword(RegistryRoot::CurrentUser, kSettingsKeyPath, "cycle time", 1234567890);
+  registry_.PutSetting("cycle time", 1234567890);
   scene_.probedRateOk = false;
   scene_.probedRate = 9.5f;
 
@@ -113,7 +88,7 @@ TEST_F(SettingsDialog, OpeningShowsTheSettingsAndStartsThePreviewOnThePane) {
   EXPECT_TRUE(host_.checked[kModule1CheckBox]);
   EXPECT_EQ(host_.texts[kCycleTimeEdit], "1234567890");
   // A slow machine's advice comes behind the first frame, as a command.
-  ASSERT_EQ(Posted(), (std::vector<unsigned>{WM_RENDER_FRAME, kWmCommand}));
+  ASSERT_EQ(platform_.PostedIds(), (std::vector<unsigned>{WM_RENDER_FRAME, kWmCommand}));
   EXPECT_EQ(platform_.posted[1].wParam, static_cast<uintptr_t>(CommandLowFrameRate));
   EXPECT_EQ(platform_.posted[1].lParam, -1);
 }
@@ -122,11 +97,11 @@ TEST_F(SettingsDialog, FailedSurfaceClosesWithoutProbeFrameOrSave) {
   scene_.surfaceWorks = false;
   InitSettingsDialog(host_);
   EXPECT_EQ(scene_.calls, std::vector<std::string>{"create 32"});
-  ASSERT_EQ(Posted(), std::vector<unsigned>{kWmClose});
+  ASSERT_EQ(platform_.PostedIds(), std::vector<unsigned>{kWmClose});
 
   platform_.onDispatch(platform_.queue.back());
   EXPECT_EQ(host_.endings, std::vector<intptr_t>{1});
-  EXPECT_TRUE(Stored().empty());
+  EXPECT_TRUE(registry_.Settings().empty());
 }
 
 TEST_F(SettingsDialog, OkReadsNineCharactersOfTheCycleTimeWithoutLimits) {
@@ -137,7 +112,7 @@ TEST_F(SettingsDialog, OkReadsNineCharactersOfTheCycleTimeWithoutLimits) {
   for (const auto& [text, stored] : cases) {
     host_.texts[kCycleTimeEdit] = text;
     HandleSettingsCommand(host_, kIdOk);
-    EXPECT_EQ(Stored("cycle time"), stored) << text;
+    EXPECT_EQ(registry_.Setting("cycle time"), stored) << text;
   }
 }
 
@@ -146,8 +121,7 @@ TEST_F(SettingsDialog, StopsInThePreviewCloseOnceAndSaveNothing) {
       {kWmClose, 0}, {kWmKeyDown, kVkEscape}, {kWmKeyDown, kVkReturn}, {kWmCommand, kIdCancel}};
   for (const auto& [message, wParam] : stops) {
     SCOPED_TRACE(testing::Message() << message << " " << wParam);
-    ResetViewState();
-    g_bClosed = false;
+    ResetSaverState();
     host_.endings.clear();
     Open();
     Queue(message, wParam);
@@ -156,12 +130,12 @@ TEST_F(SettingsDialog, StopsInThePreviewCloseOnceAndSaveNothing) {
     HandleSettingsFrame(host_);
 
     EXPECT_FLOAT_EQ(g_fDepth, 192.0f);
-    ASSERT_EQ(Posted(), std::vector<unsigned>{kWmClose});
+    ASSERT_EQ(platform_.PostedIds(), std::vector<unsigned>{kWmClose});
     platform_.onDispatch(platform_.queue.back());
     platform_.onDispatch(platform_.queue.back());  // a second close changes nothing
     HandleSettingsFrame(host_);                    // nor does a frame still queued
     EXPECT_EQ(host_.endings, std::vector<intptr_t>{1});
-    EXPECT_TRUE(Stored().empty());
+    EXPECT_TRUE(registry_.Settings().empty());
   }
   EXPECT_EQ(platform_.framesPresented, 0);
   EXPECT_EQ(scene_.Count("destroy"), 4);
@@ -170,7 +144,7 @@ TEST_F(SettingsDialog, StopsInThePreviewCloseOnceAndSaveNothing) {
 TEST_F(SettingsDialog, StopOutsideAFrameAsksForTheCloseItself) {
   Open();
   HandleSettingsCommand(host_, kIdCancel);
-  EXPECT_EQ(Posted(), std::vector<unsigned>{kWmClose});
+  EXPECT_EQ(platform_.PostedIds(), std::vector<unsigned>{kWmClose});
 }
 
 TEST_F(SettingsDialog, FrameMessageInsideAModalChildDialogDoesNothing) {
@@ -184,7 +158,7 @@ TEST_F(SettingsDialog, FrameMessageInsideAModalChildDialogDoesNothing) {
   EXPECT_EQ(DialogsShown(), std::vector<int>{IDD_ABOUT});
   EXPECT_EQ(platform_.dialogs[0].owner, host_.Dialog());
   EXPECT_EQ(platform_.framesPresented, 1);
-  EXPECT_EQ(Posted(), std::vector<unsigned>{WM_RENDER_FRAME});
+  EXPECT_EQ(platform_.PostedIds(), std::vector<unsigned>{WM_RENDER_FRAME});
 }
 
 TEST_F(SettingsDialog, LowFrameRateAdvisesAndBelowThreeSwitchesTheWorldOff) {
@@ -203,7 +177,7 @@ TEST_F(SettingsDialog, LowFrameRateAdvisesAndBelowThreeSwitchesTheWorldOff) {
     EXPECT_EQ(g_moduleTable.modules[1].active, !switchedOff);
     EXPECT_EQ(host_.checked[kModule1CheckBox], !switchedOff);
     HandleSettingsCommand(host_, kIdOk);
-    EXPECT_EQ(Stored("mod1 active"), switchedOff ? 0 : 1);
+    EXPECT_EQ(registry_.Setting("mod1 active"), switchedOff ? 0 : 1);
     g_bStop = false;
   }
   // The preview below three frames per second shows the blank scene.

@@ -20,32 +20,17 @@
 
 namespace {
 
-// The program's own GL surface and scene, without leaving them installed.
-SceneServices& Win32Scene() {
-  static SceneServices* services = [] {
-    SceneServices* previous = CurrentSceneServicesOrNull();
-    InstallWin32SceneServices();
-    SceneServices* win32 = CurrentSceneServicesOrNull();
-    InstallSceneServices(previous);
-    return win32;
-  }();
-  return *services;
-}
-
 class SettingsDialogWin32 : public testing::Test {
  protected:
   void SetUp() override {
     ASSERT_NE(product_.module(), nullptr);
-    ResetViewState();
-    g_bClosed = false;
-    g_bInFrame = false;
-    g_bRateOk = true;
-    g_fFrameRate = 33.0f;
+    ResetSaverState();
   }
 
   ProductResources product_;
   ScopedPlatform scopedPlatform_{Win32Services()};
-  ScopedScene scopedScene_{Win32Scene()};
+  ScopedScene scopedScene_{
+      Win32Seam(CurrentSceneServicesOrNull, InstallSceneServices, InstallWin32SceneServices)};
   MemoryRegistry registry_;
   ScopedRegistryBackend scopedRegistry_{registry_};
 };

@@ -13,7 +13,7 @@ const LiveView kSteered = {12.5f, -3.0f, 4.0f, 30.0f, -45.0f, 7.5f, 2.0f};
 class ModuleTableTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetViewState();
+    ResetSaverState();
     ResetModuleTable();
   }
 };

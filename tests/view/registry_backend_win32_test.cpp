@@ -13,13 +13,11 @@
 
 namespace {
 
-const char kTestClass[] = "NivarelRegistryTestClass";
-
 // Every test works below a throw-away key of its own, deleted afterwards under all three roots.
 class Win32RegistryTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetViewState();
+    ResetSaverState();
     base_ = "Software\\NivarelTests-" + std::to_string(GetCurrentProcessId());
     path_ = base_ + "\\Store";
     SelectRegistryKey(nullptr, path_.c_str());
@@ -30,15 +28,12 @@ class Win32RegistryTest : public ::testing::Test {
       RegDeleteKeyA(root, base_.c_str());
     }
     if (window_) DestroyWindow(window_);
-    ResetViewState();
+    ResetSaverState();
   }
 
+  // A window of the system's "Static" class, whose name becomes the key class.
   HWND TestWindow() {
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = DefWindowProcA;
-    windowClass.lpszClassName = kTestClass;
-    RegisterClassA(&windowClass);
-    window_ = CreateWindowA(kTestClass, "", 0, 0, 0, 10, 10, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    window_ = CreateWindowA("Static", "", 0, 0, 0, 10, 10, HWND_MESSAGE, nullptr, nullptr, nullptr);
     return window_;
   }
 
@@ -76,7 +71,7 @@ TEST_F(Win32RegistryTest, ReadOfAMissingKeyCreatesItEmptyWithTheWindowsClass) {
   RegQueryInfoKeyA(key, keyClass, &classLength, nullptr, nullptr, nullptr, nullptr, &values,
                    nullptr, nullptr, nullptr, nullptr);
   RegCloseKey(key);
-  EXPECT_STREQ(keyClass, kTestClass);
+  EXPECT_STREQ(keyClass, "Static");
   EXPECT_EQ(values, 0u);
 }
 

@@ -23,7 +23,7 @@ std::vector<uint8_t> Bytes(const std::string& text) { return {text.begin(), text
 class RegistryStoreTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetViewState();
+    ResetSaverState();
     SelectRegistryKey(reinterpret_cast<WindowHandle>(0x77), kSettingsKeyPath);
   }
   // Reads through a buffer with guard bytes on both sides to catch any write outside it.
@@ -56,36 +56,6 @@ TEST_F(RegistryStoreTest, SelectionHoldsAnyPathAndTheClassCutToFortyBytes) {
 
   SelectRegistryKey(nullptr, "Software\\Elsewhere");
   EXPECT_EQ(g_registryStore.keyClass, "");
-}
-
-TEST_F(RegistryStoreTest, DwordsReadBackOrFallBackToTheDefault) {
-  EXPECT_TRUE(WriteUserDword("stored", -123456));
-  registry.PutDword(kUser, kSettingsKeyPath, "", 77);
-  registry.PutRaw(kUser, kSettingsKeyPath, "short", RegistryValueKind::Binary, {0x34, 0x12});
-  registry.PutRaw(kUser, kSettingsKeyPath, "text", RegistryValueKind::String, Bytes(std::string("ab\0", 3)));
-  registry.PutRaw(kUser, kSettingsKeyPath, "long", RegistryValueKind::Binary, {1, 2, 3, 4, 5});
-  const struct {
-    const char* name;
-    int32_t expected;
-  } cases[] = {{"stored", -123456}, {"STORED", -123456}, {"", 77},  {"short", 0x1234},
-               {"text", 0x6261},    {"long", -9999},     {"missing", -9999}};
-  for (const auto& c : cases) EXPECT_EQ(ReadUserDword(c.name, -9999), c.expected) << c.name;
-  EXPECT_FALSE(registry.KeyExists(kMachine, kSettingsKeyPath)) << "per user only";
-
-  registry.failingRoots.insert(kUser);
-  EXPECT_EQ(ReadUserDword("stored", 31), 31);
-  EXPECT_FALSE(WriteUserDword("stored", 1));
-}
-
-TEST_F(RegistryStoreTest, StringsAreWrittenWithTheirTerminator) {
-  EXPECT_TRUE(WriteMachineString("install_dir", "C:\\Nivarel"));
-  auto values = registry.Values(kMachine, kSettingsKeyPath);
-  EXPECT_EQ(values["install_dir"].kind, RegistryValueKind::String);
-  EXPECT_EQ(values["install_dir"].data, Bytes(std::string("C:\\Nivarel\0", 11)));
-  EXPECT_EQ(ReadGuarded(kMachine, "install_dir", 64, "none"), "C:\\Nivarel");
-
-  registry.failWrites = true;
-  EXPECT_FALSE(WriteMachineString("install_dir", "D:\\"));
 }
 
 TEST_F(RegistryStoreTest, StringReadsStayInsideTheBufferAndAreAlwaysTerminated) {

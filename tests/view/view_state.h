@@ -1,21 +1,36 @@
-// Puts the view subsystem's process-wide state back to its process-start values,
-// so that each test starts from the same place whatever ran before it.
+// The saver's process-wide state as the tests see it: the live view as one
+// value, and a reset of the view and the frame loop to their process-start
+// values, so that each test starts from the same place whatever ran before it.
 #pragma once
-#include <ostream>
+#include <array>
+#include <cstddef>
 
+#include "shell/frame_rate_probe.h"
 #include "shell/run_state.h"
 #include "view/live_view.h"
 #include "view/module_table.h"
 #include "view/registry_store.h"
 
-inline void ResetViewState() {
-  g_fDepth = 40.0f;
-  g_fHorz = 0.0f;
-  g_fVert = 0.0f;
-  g_fXrot = -90.0f;
-  g_fYrot = 0.0f;
-  g_fZrot = 0.0f;
-  g_fSpeed = 5.0f;
+// The seven live values, depth to speed, compared and printed by gtest as one.
+using LiveView = std::array<float, 7>;
+// The built-in module's view, which Home restores.
+constexpr LiveView kBuiltInView = {192.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.5f};
+
+inline LiveView CurrentLiveView() {
+  return {g_fDepth, g_fHorz, g_fVert, g_fXrot, g_fYrot, g_fZrot, g_fSpeed};
+}
+
+inline void SetLiveView(const LiveView& view) {
+  float* const live[] = {&g_fDepth, &g_fHorz, &g_fVert, &g_fXrot, &g_fYrot, &g_fZrot, &g_fSpeed};
+  for (size_t i = 0; i < view.size(); ++i) *live[i] = view[i];
+}
+
+inline LiveView ViewOf(const ModulePreset& preset) {
+  return {preset.depth, preset.horz, preset.vert, preset.xrot, preset.yrot, preset.zrot, preset.speed};
+}
+
+inline void ResetSaverState() {
+  SetLiveView({40.0f, 0.0f, 0.0f, -90.0f, 0.0f, 0.0f, 5.0f});
   g_moduleTable = ModuleTable{};
   g_nCurrentModule = 1;
   g_nCycleTime = 0;
@@ -23,38 +38,9 @@ inline void ResetViewState() {
   g_registryStore = RegistryStore{kSettingsKeyPath, ""};
   g_bSaverWindow = false;
   g_bFullScreen = false;
-  g_bStop = false;
-  g_dwCycleStart = 0;
-}
-
-struct LiveView {
-  float depth, horz, vert, xrot, yrot, zrot, speed;
-  bool operator==(const LiveView& other) const {
-    return depth == other.depth && horz == other.horz && vert == other.vert &&
-           xrot == other.xrot && yrot == other.yrot && zrot == other.zrot && speed == other.speed;
-  }
-  bool operator!=(const LiveView& other) const { return !(*this == other); }
-};
-
-inline void PrintTo(const LiveView& view, std::ostream* os) {
-  *os << "{" << view.depth << ", " << view.horz << ", " << view.vert << ", " << view.xrot << ", "
-      << view.yrot << ", " << view.zrot << ", " << view.speed << "}";
-}
-
-inline LiveView CurrentLiveView() {
-  return {g_fDepth, g_fHorz, g_fVert, g_fXrot, g_fYrot, g_fZrot, g_fSpeed};
-}
-
-inline void SetLiveView(const LiveView& view) {
-  g_fDepth = view.depth;
-  g_fHorz = view.horz;
-  g_fVert = view.vert;
-  g_fXrot = view.xrot;
-  g_fYrot = view.yrot;
-  g_fZrot = view.zrot;
-  g_fSpeed = view.speed;
-}
-
-inline LiveView ViewOf(const ModulePreset& preset) {
-  return {preset.depth, preset.horz, preset.vert, preset.xrot, preset.yrot, preset.zrot, preset.speed};
+  g_bStop = g_bClosed = g_bInFrame = false;
+  g_dwCycleStart = g_dwLastFrame = 0;
+  g_hSaverWindow = nullptr;
+  g_bRateOk = true;
+  g_fFrameRate = 33.0f;
 }
