@@ -1,10 +1,11 @@
-// Header parsing: the SOI search, the marker dispatcher and every segment
-// parser's checks, seen through the statuses that construction and
-// startDecoding report.
+// Header parsing and scan setup: the SOI search, the marker dispatcher, every
+// segment parser's checks and the scan checks, seen through the statuses that
+// construction and startDecoding report.
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "tests/image/jpeg/jpeg_stream_builder.h"
 #include "tests/image/jpeg/jpeg_test_decode.h"
@@ -24,42 +25,14 @@ Bytes GreyImage(const std::function<void(StreamBuilder&)>& beforeFrame = nullptr
 
 Bytes Junk(int count) { return Bytes(static_cast<size_t>(count), 0x00); }
 
-struct HeaderCase {
-  std::string name;
-  std::function<Bytes()> stream;
-  int constructStatus;
-};
-
-class HeaderStatus : public testing::TestWithParam<HeaderCase> {};
-
-TEST_P(HeaderStatus, ConstructionReportsTheStatus) {
-  DecodeResult result = Decode(GetParam().stream());
-  EXPECT_EQ(result.constructStatus, GetParam().constructStatus);
-  EXPECT_EQ(result.beginUseCalls, 1);
-  EXPECT_EQ(result.endUseCalls, 1);
-  if (result.constructStatus == 0) {
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.lines.size(), 8u);
-  }
-}
-
 Bytes WithSegment(int code, int length, const Bytes& payload) {
   return GreyImage([=](StreamBuilder& s) { s.segmentWithLength(code, length, payload); });
 }
 
-Bytes FrameHeader(int width, int height, int precision, int components, int length) {
-  StreamBuilder s;
-  s.soi();
-  Bytes payload{static_cast<uint8_t>(precision), static_cast<uint8_t>(height >> 8),
-                static_cast<uint8_t>(height), static_cast<uint8_t>(width >> 8),
-                static_cast<uint8_t>(width), static_cast<uint8_t>(components)};
-  for (int c = 0; c < components; ++c) payload.insert(payload.end(), {uint8_t(c + 1), 0x11, 0});
-  return s.segmentWithLength(0xC0, length, payload).bytes;
-}
-
-Bytes OverSubscribedDht() {
-  // Three codes of length 1 cannot exist.
-  return StreamBuilder::HuffmanTable(0x00, {3}, {0, 1, 2});
+// SOI and a frame header of `components` components, each 1x1 with table 0.
+Bytes FrameHeader(int width, int height, int precision = 8, int components = 1) {
+  const std::vector<Component> frame(static_cast<size_t>(components), {1, 1, 1, 0});
+  return StreamBuilder().soi().sof(0xC0, width, height, frame, precision).bytes;
 }
 
 Bytes DhtWithCounts(int classAndId, int total) {
@@ -69,7 +42,64 @@ Bytes DhtWithCounts(int classAndId, int total) {
   return StreamBuilder::HuffmanTable(classAndId, counts, values);
 }
 
-const HeaderCase kHeaderCases[] = {
+// An 8x8 image of one scan, whose data is a zero DC and an end of block;
+// quantisation tables 0 and 1 are defined.
+Bytes OneScan(const std::vector<Component>& frame, const std::vector<ScanComponent>& scan, int frameCode = 0xC0,
+              int ss = 0, int se = 63, int ah = 0, int al = 0) {
+  return StreamBuilder().soi().dqt(0).dqt(1).directTables().sof(frameCode, 8, 8, frame).sos(scan, ss, se, ah, al)
+      .raw(BitWriter().dc(0).endOfBlock().finish()).eoi().bytes;
+}
+
+constexpr Component kLuma{1, 1, 1, 0}, kCr{3, 1, 1, 0};
+const std::vector<Component> kGrey{kLuma}, kColour{kLuma, {2, 1, 1, 0}, kCr};
+const std::vector<ScanComponent> kY{{1, 0, 0}};
+
+Bytes Progressive(const std::vector<ScanComponent>& scan, int ss, int se, int ah, int al) {
+  return OneScan(kColour, scan, 0xC2, ss, se, ah, al);
+}
+
+constexpr bool kAtStart = true;
+
+struct StatusCase {
+  std::string name;
+  std::function<Bytes()> stream;
+  int status;
+  bool atStart = false;  // refused by startDecoding rather than at construction
+};
+
+class StreamStatus : public testing::TestWithParam<StatusCase> {};
+
+TEST_P(StreamStatus, IsReportedWhereTheStreamIsRefused) {
+  const StatusCase& c = GetParam();
+  for (bool useMmx : {false, true}) {
+    const DecodeResult result = Decode(c.stream(), useMmx);
+    EXPECT_EQ(result.constructStatus, c.atStart ? 0 : c.status);
+    EXPECT_EQ(result.startResult, c.atStart ? Failed : 0);
+    EXPECT_EQ(result.status, c.status);
+    EXPECT_EQ(result.beginUseCalls, 1);
+    EXPECT_EQ(result.endUseCalls, 1);
+    EXPECT_TRUE(!c.atStart || result.width == 8) << "the frame's size is reported before the refusal";
+    EXPECT_EQ(result.lines.size(), c.status == 0 ? 8u : 0u);
+  }
+}
+
+Bytes DqtTwoTables() {
+  Bytes two = StreamBuilder::QuantTable(1, 2, true);
+  Bytes second = StreamBuilder::QuantTable(2, 3, false);
+  two.insert(two.end(), second.begin(), second.end());
+  return WithSegment(0xDB, 2 + 129 + 65, two);
+}
+
+// Fits its code space, but needs more branch nodes than the decoding tree holds.
+Bytes DhtNeedingTooManyBranches() {
+  std::vector<int> counts(16, 0);
+  counts[14] = 2;
+  counts[15] = 253;
+  return WithSegment(0xC4, 2 + 17 + 255, StreamBuilder::HuffmanTable(0x12, counts, std::vector<int>(255, 1)));
+}
+
+const StatusCase kStatusCases[] = {
+    // Construction: the SOI search and the headers up to the frame.
     {"Junk511BeforeSoi", [] { return StreamBuilder().raw(Junk(511)).raw(GreyImage()).bytes; }, 0},
     {"Junk512BeforeSoi", [] { return StreamBuilder().raw(Junk(512)).raw(GreyImage()).bytes; }, NotJpeg},
     {"LateSoiNotFollowedByMarker",
@@ -81,28 +111,17 @@ const HeaderCase kHeaderCases[] = {
     {"DriLength5", [] { return WithSegment(0xDD, 5, {0, 1, 0}); }, RestartDefinitionBad},
     {"DqtLength1", [] { return WithSegment(0xDB, 1, {}); }, QuantSegmentBad},
     {"DqtSlot4", [] { return WithSegment(0xDB, 67, StreamBuilder::QuantTable(4, 1, false)); }, QuantSlotInvalid},
-    {"DqtShortFor16Bit", [] { return WithSegment(0xDB, 67, StreamBuilder::QuantTable(1, 1, true)); }, QuantSegmentShort},
-    {"DqtTwoTables",
-     [] {
-       Bytes two = StreamBuilder::QuantTable(1, 2, true);
-       Bytes second = StreamBuilder::QuantTable(2, 3, false);
-       two.insert(two.end(), second.begin(), second.end());
-       return WithSegment(0xDB, 2 + 129 + 65, two);
-     }, 0},
+    {"DqtShortFor16Bit", [] { return WithSegment(0xDB, 67, StreamBuilder::QuantTable(1, 1, true)); },
+     QuantSegmentShort},
+    {"DqtTwoTables", DqtTwoTables, 0},
     {"DhtCounts255", [] { return WithSegment(0xC4, 2 + 17 + 255, DhtWithCounts(0x11, 255)); }, 0},
     {"DhtCounts256", [] { return WithSegment(0xC4, 2 + 17 + 256, DhtWithCounts(0x11, 256)); }, HuffCountsOverflow},
     {"DhtShort", [] { return WithSegment(0xC4, 2 + 17 + 9, DhtWithCounts(0x11, 10)); }, HuffSegmentBad},
     {"DhtSlot0x14", [] { return WithSegment(0xC4, 2 + 17 + 10, DhtWithCounts(0x14, 10)); }, HuffSlotInvalid},
     {"DhtHighBitsIgnored", [] { return WithSegment(0xC4, 2 + 17 + 10, DhtWithCounts(0xE3, 10)); }, 0},
-    {"DhtOverSubscribed", [] { return WithSegment(0xC4, 2 + 17 + 3, OverSubscribedDht()); }, HuffSegmentBad},
-    {"DhtNeedsMoreBranchNodesThanTheTreeHolds",
-     [] {
-       std::vector<int> counts(16, 0);
-       counts[14] = 2;
-       counts[15] = 253;
-       return WithSegment(0xC4, 2 + 17 + 255,
-                          StreamBuilder::HuffmanTable(0x12, counts, std::vector<int>(255, 1)));
-     }, HuffSegmentBad},
+    {"DhtOverSubscribed",  // three codes of length 1 cannot exist
+     [] { return WithSegment(0xC4, 2 + 17 + 3, StreamBuilder::HuffmanTable(0x00, {3}, {0, 1, 2})); }, HuffSegmentBad},
+    {"DhtNeedsMoreBranchNodesThanTheTreeHolds", DhtNeedingTooManyBranches, HuffSegmentBad},
     {"DacMarker", [] { return WithSegment(0xCC, 4, {0, 0}); }, ArithmeticUnsupported},
     {"RstAmongHeaders", [] { return GreyImage([](StreamBuilder& s) { s.marker(0xD3); }); }, MarkerUnexpected},
     {"TemAmongHeaders", [] { return GreyImage([](StreamBuilder& s) { s.marker(0x01); }); }, MarkerUnexpected},
@@ -110,117 +129,61 @@ const HeaderCase kHeaderCases[] = {
     {"Sof3", [] { return StreamBuilder().greyHeaders(8, 8, 0xC3).bytes; }, FrameTypeUnsupported},
     {"Sof10", [] { return StreamBuilder().greyHeaders(8, 8, 0xCA).bytes; }, FrameTypeUnsupported},
     {"SosBeforeFrame", [] { return StreamBuilder().soi().sos({{1, 0, 0}}).bytes; }, FrameTypeUnsupported},
-    {"Precision12", [] { return FrameHeader(8, 8, 12, 1, 11); }, PrecisionUnsupported},
-    {"Height0", [] { return FrameHeader(8, 0, 8, 1, 11); }, HeightInvalid},
-    {"Height8193BeforeWidth0", [] { return FrameHeader(0, 8193, 8, 1, 11); }, HeightInvalid},
-    {"Width8193", [] { return FrameHeader(8193, 8, 8, 1, 11); }, WidthInvalid},
-    {"FiveComponents", [] { return FrameHeader(8, 8, 8, 5, 23); }, TooManyComponents},
-    {"FrameLengthWrong", [] { return FrameHeader(8, 8, 8, 1, 12); }, FrameHeaderBad},
-};
-
-INSTANTIATE_TEST_SUITE_P(JpegHeaders, HeaderStatus, testing::ValuesIn(kHeaderCases),
-                         [](const testing::TestParamInfo<HeaderCase>& info) { return info.param.name; });
-
-TEST(JpegHeaders, SizeOfTheLargestImageAndNoneAfterAFailure) {
-  for (auto [bytes, size] : {std::pair{FrameHeader(8192, 8192, 8, 3, 17), 8192}, std::pair{Junk(600), 0}}) {
-    DecodeResult result = Decode(bytes);
-    EXPECT_EQ(result.constructStatus, size ? 0 : NotJpeg);
-    EXPECT_EQ(result.width, size);
-    EXPECT_EQ(result.height, size);
-  }
-}
-
-TEST(JpegHeaders, SourceFailureIsReportedAndNothingMoreIsRead) {
-  Bytes image = StreamBuilder().raw(Junk(300)).raw(GreyImage()).bytes;
-  for (int failingRead : {1, 2}) {
-    MemoryJpegSource source(image, 100);
-    source.failingRead = failingRead;
-    JpegDecoder decoder(&source, false);
-    EXPECT_EQ(decoder.status(), SourceReadFailed) << failingRead;
-    EXPECT_EQ(source.readCalls, failingRead);
-    EXPECT_EQ(source.endUseCalls, 1);
-    EXPECT_EQ(decoder.startDecoding(), Failed);
-  }
-}
-
-TEST(JpegHeaders, SourceIsAskedForAtMost4096Bytes) {
-  MemoryJpegSource source(GreyImage(), 1);
-  JpegDecoder decoder(&source, false);
-  EXPECT_EQ(decoder.status(), 0);
-  EXPECT_LE(source.largestRequest, 4096);
-}
-
-// Frames that construct without complaint and fail when decoding starts.
-struct StartCase {
-  std::string name;
-  std::function<Bytes()> stream;
-  int status;
-};
-
-class StartStatus : public testing::TestWithParam<StartCase> {};
-
-TEST_P(StartStatus, StartDecodingFails) {
-  for (bool useMmx : {false, true}) {
-    DecodeResult result = Decode(GetParam().stream(), useMmx);
-    EXPECT_EQ(result.constructStatus, 0);
-    EXPECT_EQ(result.width, 8);  // every frame here is 8x8
-    EXPECT_EQ(result.startResult, Failed);
-    EXPECT_EQ(result.status, GetParam().status);
-    EXPECT_EQ(result.endUseCalls, 1);
-  }
-}
-
-Bytes ColourFrame(const std::vector<Component>& components) {
-  return StreamBuilder().soi().dqt(0).directTables().sof(0xC0, 8, 8, components)
-      .sos({{1, 0, 0}}).raw(BitWriter().dc(0).endOfBlock().finish()).eoi().bytes;
-}
-
-Bytes GreyScan(const std::vector<ScanComponent>& scan, int quantSlot = 0) {
-  return StreamBuilder().soi().dqt(0).directTables().sof(0xC0, 8, 8, {{1, 1, 1, quantSlot}})
-      .sos(scan).raw(BitWriter().dc(0).endOfBlock().finish()).eoi().bytes;
-}
-
-const StartCase kStartCases[] = {
-    {"TwoComponents", [] { return ColourFrame({{1, 1, 1, 0}, {2, 1, 1, 0}}); }, ColourLayoutUnsupported},
-    {"NoComponents", [] { return FrameHeader(8, 8, 8, 0, 8); }, ColourLayoutUnsupported},
-    {"CbSampled2x1", [] { return ColourFrame({{1, 2, 2, 0}, {2, 2, 1, 0}, {3, 1, 1, 0}}); }, SamplingUnsupported},
-    {"GreySampling0", [] { return ColourFrame({{1, 0, 1, 0}}); }, SamplingUnsupported},
-    {"EoiInsteadOfScan", [] { return StreamBuilder().greyHeaders(8, 8).eoi().bytes; }, MarkerUnexpected},
-    {"SourceEndsAfterHeaders", [] { return StreamBuilder().greyHeaders(8, 8).bytes; }, MarkerUnexpected},
-    {"SecondFrameInsteadOfScan",
-     [] { return StreamBuilder().greyHeaders(8, 8).sof(0xC0, 8, 8, {{1, 1, 1, 0}}).bytes; },
-     MarkerUnexpected},
-    {"ScanLengthWrong",
-     [] { return StreamBuilder().greyHeaders(8, 8).segment(0xDA, {1, 1, 0, 0, 63, 0, 0}).bytes; },
-     ScanHeaderBad},
-    {"ScanOfNoComponents",
-     [] { return StreamBuilder().greyHeaders(8, 8).segment(0xDA, {0, 0, 63, 0}).bytes; }, ScanHeaderBad},
-    {"ScanComponentUnknown", [] { return GreyScan({{7, 0, 0}}); }, ScanComponentUnknown},
-    {"DcTableMissing", [] { return GreyScan({{1, 1, 0}}); }, HuffTableUndefined},
-    {"AcTableMissing", [] { return GreyScan({{1, 0, 2}}); }, HuffTableUndefined},
-    // Selectors above 3 name tables that cannot exist, even where slot
-    // 4 + n happens to hold AC table n.
-    {"DcSelector4", [] { return GreyScan({{1, 4, 0}}); }, HuffTableUndefined},
-    {"AcSelector9", [] { return GreyScan({{1, 0, 9}}); }, HuffTableUndefined},
-    {"QuantTableMissing", [] { return GreyScan({{1, 0, 0}}, 2); }, QuantTableUndefined},
+    {"Precision12", [] { return FrameHeader(8, 8, 12); }, PrecisionUnsupported},
+    {"Height0", [] { return FrameHeader(8, 0); }, HeightInvalid},
+    {"Height8193BeforeWidth0", [] { return FrameHeader(0, 8193); }, HeightInvalid},
+    {"Width8193", [] { return FrameHeader(8193, 8); }, WidthInvalid},
+    {"FiveComponents", [] { return FrameHeader(8, 8, 8, 5); }, TooManyComponents},
+    {"FrameLengthWrong", [] { Bytes frame = FrameHeader(8, 8); frame[5] = 12; return frame; }, FrameHeaderBad},
+    // startDecoding: the frame's layout, the markers up to the scan, the scan's checks.
+    {"TwoComponents", [] { return OneScan({{1, 1, 1, 0}, {2, 1, 1, 0}}, kY); }, ColourLayoutUnsupported, kAtStart},
+    {"NoComponents", [] { return FrameHeader(8, 8, 8, 0); }, ColourLayoutUnsupported, kAtStart},
+    {"CbSampled2x1", [] { return OneScan({{1, 2, 2, 0}, {2, 2, 1, 0}, {3, 1, 1, 0}}, kY); }, SamplingUnsupported,
+     kAtStart},
+    {"GreySampling0", [] { return OneScan({{1, 0, 1, 0}}, kY); }, SamplingUnsupported, kAtStart},
+    {"EoiInsteadOfScan", [] { return StreamBuilder().greyHeaders(8, 8).eoi().bytes; }, MarkerUnexpected, kAtStart},
+    {"SourceEndsAfterHeaders", [] { return StreamBuilder().greyHeaders(8, 8).bytes; }, MarkerUnexpected, kAtStart},
+    {"SecondFrameInsteadOfScan", [] { return StreamBuilder().greyHeaders(8, 8).sof(0xC0, 8, 8, kGrey).bytes; },
+     MarkerUnexpected, kAtStart},
+    {"ScanLengthWrong", [] { return StreamBuilder().greyHeaders(8, 8).segment(0xDA, {1, 1, 0, 0, 63, 0, 0}).bytes; },
+     ScanHeaderBad, kAtStart},
+    {"ScanOfNoComponents", [] { return StreamBuilder().greyHeaders(8, 8).segment(0xDA, {0, 0, 63, 0}).bytes; },
+     ScanHeaderBad, kAtStart},
+    {"ScanComponentUnknown", [] { return OneScan(kGrey, {{7, 0, 0}}); }, ScanComponentUnknown, kAtStart},
+    {"DcTableMissing", [] { return OneScan(kGrey, {{1, 1, 0}}); }, HuffTableUndefined, kAtStart},
+    {"AcTableMissing", [] { return OneScan(kGrey, {{1, 0, 2}}); }, HuffTableUndefined, kAtStart},
+    // Selectors above 3 name tables that cannot exist, even where slot 4 + n happens to hold AC table n.
+    {"DcSelector4", [] { return OneScan(kGrey, {{1, 4, 0}}); }, HuffTableUndefined, kAtStart},
+    {"AcSelector9", [] { return OneScan(kGrey, {{1, 0, 9}}); }, HuffTableUndefined, kAtStart},
+    {"QuantTableMissing", [] { return OneScan({{1, 1, 1, 2}}, kY); }, QuantTableUndefined, kAtStart},
     {"ComponentNamedFourTimes",
-     [] {
-       return StreamBuilder().soi().dqt(0).directTables()
-           .sof(0xC0, 8, 8, {{1, 2, 2, 0}, {2, 1, 1, 0}, {3, 1, 1, 0}})
-           .sos({{1, 0, 0}, {1, 0, 0}, {1, 0, 0}, {2, 0, 0}}).eoi().bytes;
-     },
-     InternalLimit},
-    {"ProgressiveDcScanNamesAComponentTwice",
-     [] {
-       return StreamBuilder().soi().dqt(0).directTables()
-           .sof(0xC2, 8, 8, {{1, 1, 1, 0}, {2, 1, 1, 0}, {3, 1, 1, 0}})
-           .sos({{1, 0, 0}, {3, 0, 0}, {3, 0, 0}}, 0, 0, 0, 0).raw({0, 0, 0, 0}).eoi().bytes;
-     },
-     InternalLimit},
+     [] { return OneScan({{1, 2, 2, 0}, {2, 1, 1, 0}, {3, 1, 1, 0}}, {{1, 0, 0}, {1, 0, 0}, {1, 0, 0}, {2, 0, 0}}); },
+     InternalLimit, kAtStart},
+    {"ProgressiveDcScanNamesAComponentTwice", [] { return Progressive({{1, 0, 0}, {3, 0, 0}, {3, 0, 0}}, 0, 0, 0, 0); },
+     InternalLimit, kAtStart},
+    {"ProgressiveAcScanOfTwoComponents", [] { return Progressive({{1, 0, 0}, {2, 0, 0}}, 1, 5, 0, 0); },
+     SpectralRangeBad, kAtStart},
+    {"ProgressiveEndBeforeStart", [] { return Progressive(kY, 6, 5, 0, 0); }, SpectralRangeBad, kAtStart},
+    {"ProgressiveEndBeyond63", [] { return Progressive(kY, 1, 64, 0, 0); }, SpectralRangeBad, kAtStart},
+    {"ProgressiveDcScanWithAcBand", [] { return Progressive(kY, 0, 5, 0, 0); }, SpectralRangeBad, kAtStart},
+    {"ProgressiveDcRefineAh2Al0", [] { return Progressive(kY, 0, 0, 2, 0); }, ApproximationBad, kAtStart},
+    {"ProgressiveAcRefineAh1Al1", [] { return Progressive(kY, 1, 63, 1, 1); }, ApproximationBad, kAtStart},
+    {"ProgressiveDcScanNeedsNoAcTable", [] { return Progressive({{1, 0, 3}}, 0, 0, 0, 0); }, 0},
+    {"ProgressiveAcScanNeedsNoDcTable", [] { return Progressive({{1, 3, 0}}, 1, 63, 0, 0); }, 0},
+    // A component that no scan decodes (Cb here) still needs its quantisation table.
+    {"ProgressiveComponentWithoutScanOrTable", [] { return OneScan({kLuma, {2, 1, 1, 2}, kCr}, kY, 0xC2, 0, 0); },
+     QuantTableUndefined, kAtStart},
+    {"ProgressiveComponentWithoutScan", [] { return OneScan({kLuma, {2, 1, 1, 1}, kCr}, kY, 0xC2, 0, 0); }, 0},
 };
 
-INSTANTIATE_TEST_SUITE_P(JpegHeaders, StartStatus, testing::ValuesIn(kStartCases),
-                         [](const testing::TestParamInfo<StartCase>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(JpegHeaders, StreamStatus, testing::ValuesIn(kStatusCases),
+                         [](const testing::TestParamInfo<StatusCase>& info) { return info.param.name; });
+
+TEST(JpegHeaders, LargestImageIsAcceptedWithItsSize) {
+  const DecodeResult result = Decode(FrameHeader(8192, 8192, 8, 3));
+  EXPECT_EQ(result.constructStatus, 0);
+  EXPECT_EQ(std::pair(result.width, result.height), std::pair(8192, 8192));
+}
 
 }  // namespace
 }  // namespace jpegtest

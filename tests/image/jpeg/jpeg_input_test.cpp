@@ -10,15 +10,6 @@
 
 namespace {
 
-struct InputFixture {
-  explicit InputFixture(std::vector<uint8_t> bytes) : source(std::move(bytes)), input(new JpegInput()) {
-    input->attach(&source, &failure);
-  }
-  MemoryJpegSource source;
-  JpegFailure failure;
-  std::unique_ptr<JpegInput> input;
-};
-
 // After the header reader has delivered `headerBytes` bytes, the entropy
 // reader continues with the very next byte, whatever the look-ahead was and
 // wherever the buffer was refilled.
@@ -27,14 +18,17 @@ TEST(JpegInput, HandOverResumesAtTheNextByte) {
   for (int i = 0; i < 9000; ++i) bytes.push_back(static_cast<uint8_t>((i * 7 + 3) % 255));
   for (bool wide : {false, true}) {
     for (int headerBytes : {1, 2, 3, 4, 4095, 4096, 4097, 4098, 8190, 8191}) {
-      InputFixture f(bytes);
-      f.input->primeHeaderReader();
-      f.input->readHeaderBits(4);
-      f.input->readHeaderBits(4);
-      for (int i = 1; i < headerBytes; ++i) f.input->readHeaderBits(8);
-      f.input->handOverToEntropy(wide);
+      MemoryJpegSource source(bytes);
+      JpegFailure failure;
+      const auto input = std::make_unique<JpegInput>();
+      input->attach(&source, &failure);
+      input->primeHeaderReader();
+      input->readHeaderBits(4);
+      input->readHeaderBits(4);
+      for (int i = 1; i < headerBytes; ++i) input->readHeaderBits(8);
+      input->handOverToEntropy(wide);
       for (int i = headerBytes; i < headerBytes + 8; ++i) {
-        uint32_t next = wide ? f.input->readWideBits(8) : f.input->readEntropyBits(8);
+        uint32_t next = wide ? input->readWideBits(8) : input->readEntropyBits(8);
         ASSERT_EQ(next, bytes[static_cast<size_t>(i)]) << headerBytes << " wide " << wide;
       }
     }

@@ -1,7 +1,6 @@
 // Scan decoding through the public interface: pixels of hand-made streams,
-// the entropy-data checks, restart markers, truncated sources, and
-// progressive images checked against the same coefficients coded
-// sequentially.
+// the entropy-data checks, restart markers, segments after the scan,
+// truncated and failing sources, and the calling order.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -19,42 +18,24 @@ Bytes Grey(int width, int height, const Bytes& data, int quant = 1, int ss = 0, 
       .sos({{1, 0, 0}}, ss, se).raw(data).eoi().bytes;
 }
 
-bool AllEqual(const std::vector<uint8_t>& line, size_t from, size_t to, uint8_t value) {
-  for (size_t i = from; i < to; ++i) {
-    if (line[i] != value) return false;
-  }
-  return true;
-}
+using Lines = std::vector<std::vector<uint8_t>>;
 
-// A DC-only block is flat: LLM gives ((dc + 4) >> 3) + 128, AAN (prescaled
-// quantisation value 4 per unit) gives (4 dc >> 5) + 128.
+// DC-only blocks are flat. Dequantised with a 16-bit quantisation value (300),
+// the DC d gives ((300 d + 4) >> 3) + 128 with LLM and (1200 d >> 5) + 128
+// with AAN (prescaled, 4 per unit), clamped; the predictor carries across blocks.
 TEST(JpegScan, DcOnlyBlocksGiveFlatPixelsOnBothPaths) {
-  struct Case { std::vector<int> differences; int quant; std::vector<int> llm; std::vector<int> aan; };
-  const Case cases[] = {
-      {{80, -163}, 1, {138, 118}, {138, 117}},  // the predictor carries across blocks
-      {{0}, 1, {128}, {128}},
-      {{80}, 2, {148}, {148}},
-      {{-1024}, 1, {0}, {0}},
-      {{1016}, 1, {255}, {255}},
-      {{1}, 300, {166}, {165}},  // a 16-bit quantisation value
-  };
-  for (const Case& c : cases) {
-    BitWriter data;
-    for (int difference : c.differences) data.dc(difference).endOfBlock();
-    Bytes image = Grey(8 * static_cast<int>(c.differences.size()), 8, data.finish(), c.quant);
-    for (bool useMmx : {false, true}) {
-      DecodeResult result = Decode(image, useMmx);
-      ASSERT_EQ(result.status, 0);
-      ASSERT_EQ(result.lines.size(), 8u);
-      EXPECT_EQ(result.lastLineResult, Done);
-      const std::vector<int>& expected = useMmx ? c.aan : c.llm;
-      for (size_t b = 0; b < expected.size(); ++b) {
-        for (const auto& line : result.lines) {
-          EXPECT_TRUE(AllEqual(line, 8 * b, 8 * b + 8, static_cast<uint8_t>(expected[b])))
-              << "block " << b << " mmx " << useMmx << " got " << int(line[8 * b]);
-        }
-      }
+  BitWriter data;
+  for (int difference : {1, -2, 6, -10}) data.dc(difference).endOfBlock();
+  const Bytes image = Grey(32, 8, data.finish(), 300);
+  for (bool useMmx : {false, true}) {
+    std::vector<uint8_t> line;
+    for (int value : useMmx ? std::vector{165, 90, 255, 0} : std::vector{166, 91, 255, 0}) {
+      line.insert(line.end(), 8, static_cast<uint8_t>(value));
     }
+    const DecodeResult result = Decode(image, useMmx);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.lastLineResult, Done);
+    EXPECT_EQ(result.lines, Lines(8, line)) << (useMmx ? "AAN" : "LLM");
   }
 }
 
@@ -132,30 +113,24 @@ TEST(JpegScan, RestartMarkers) {
       EXPECT_EQ(result.status, c.status) << c.name;
       EXPECT_EQ(result.lastLineResult, c.status == 0 ? Done : EntropyDataBad) << c.name;
       if (c.status != 0) continue;
-      ASSERT_EQ(result.lines.size(), 8u) << c.name;
-      EXPECT_TRUE(AllEqual(result.lines[7], 0, 80, 138)) << c.name;
+      EXPECT_EQ(result.lines, Lines(8, std::vector<uint8_t>(80, 138))) << c.name;
     }
   }
 }
 
 TEST(JpegScan, TablesAfterTheScanAreProcessed) {
   Bytes image = Grey(8, 8, BitWriter().dc(8).endOfBlock().finish());
-  image.pop_back();
-  image.pop_back();
-  StreamBuilder tail;
-  tail.raw(image).dqt(1).segment(0xFE, {'h', 'i'}).eoi();
-  EXPECT_EQ(Decode(tail.bytes).status, 0);
-  StreamBuilder broken;
-  broken.raw(image).segmentWithLength(0xFE, 1, {}).eoi();
-  EXPECT_EQ(Decode(broken.bytes).status, SegmentLengthBad);
+  image.resize(image.size() - 2);  // without its EOI
+  EXPECT_EQ(Decode(StreamBuilder().raw(image).dqt(1).segment(0xFE, {'h', 'i'}).eoi().bytes).status, 0);
+  EXPECT_EQ(Decode(StreamBuilder().raw(image).segmentWithLength(0xFE, 1, {}).eoi().bytes).status, SegmentLengthBad);
 }
 
 TEST(JpegScan, SourceEndingInsideTheScanCompletes) {
   // Tables that leave the all-ones codes unassigned: whatever follows decodes
   // as small DC differences and ends of block.
   StreamBuilder s;
-  s.soi().dqt(0).dht(0x00, {1, 1}, {0, 7}).dht(0x10, {1}, {0})
-      .sof(0xC0, 64, 64, {{1, 1, 1, 0}}).sos({{1, 0, 0}});
+  s.soi().dqt(0).segment(0xC4, StreamBuilder::HuffmanTable(0x00, {1, 1}, {0, 7}))
+      .segment(0xC4, StreamBuilder::HuffmanTable(0x10, {1}, {0})).sof(0xC0, 64, 64, {{1, 1, 1, 0}}).sos({{1, 0, 0}});
   s.raw(BitWriter().bits(0b10, 2).bits(80, 7).bits(0, 1).finish());
   for (bool useMmx : {false, true}) {
     for (int chunk : {1, 4096}) {
@@ -168,16 +143,27 @@ TEST(JpegScan, SourceEndingInsideTheScanCompletes) {
   }
 }
 
-TEST(JpegScan, SourceFailingInsideTheScan) {
+// A source whose read fails, in the headers (the second read of pieces of 100
+// bytes, inside the junk before SOI) or inside the scan (reads 1 to 4 fill the
+// buffer for the headers; read 6 comes inside the scan): the failure is
+// reported, nothing more is read and the source is released once.
+TEST(JpegScan, FailingSourceRead) {
   BitWriter data;
   for (int i = 0; i < 4096; ++i) data.dc(i % 2 ? 5 : -5).ac(0, 3).endOfBlock();
-  Bytes image = Grey(8 * 64, 8 * 64, data.finish());
-  // Reads 1 to 4 fill the buffer for the headers; read 6 comes inside the scan.
-  DecodeResult result = Decode(image, false, 1024, 6);
-  EXPECT_EQ(result.startResult, 0);
-  EXPECT_EQ(result.lastLineResult, EntropyDataBad);
-  EXPECT_EQ(result.status, SourceReadFailed);
-  EXPECT_EQ(result.endUseCalls, 1);
+  const Bytes blocks = data.finish();
+  struct Case { Bytes image; int chunk; int failingRead; int constructStatus; int lastLineResult; };
+  const Case cases[] = {
+      {StreamBuilder().raw(Bytes(300, 0)).raw(Grey(8, 8, blocks)).bytes, 100, 2, SourceReadFailed, 0},
+      {Grey(8 * 64, 8 * 64, blocks), 1024, 6, 0, EntropyDataBad},
+  };
+  for (const Case& c : cases) {
+    DecodeResult result = Decode(c.image, false, c.chunk, c.failingRead);
+    EXPECT_EQ(result.constructStatus, c.constructStatus);
+    EXPECT_EQ(result.lastLineResult, c.lastLineResult);
+    EXPECT_EQ(result.status, SourceReadFailed);
+    EXPECT_EQ(result.readCalls, c.failingRead);
+    EXPECT_EQ(result.endUseCalls, 1);
+  }
 }
 
 TEST(JpegScan, CallingOrder) {

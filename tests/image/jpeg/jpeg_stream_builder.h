@@ -19,6 +19,7 @@ struct ScanComponent { int id; int dcTable; int acTable; };
 
 class StreamBuilder {
  public:
+  // The values' low 8 bits.
   StreamBuilder& raw(std::initializer_list<int> values) {
     for (int value : values) bytes.push_back(static_cast<uint8_t>(value));
     return *this;
@@ -63,9 +64,6 @@ class StreamBuilder {
     for (int value : values) table.push_back(static_cast<uint8_t>(value));
     return table;
   }
-  StreamBuilder& dht(int classAndId, const std::vector<int>& counts, const std::vector<int>& values) {
-    return segment(0xC4, HuffmanTable(classAndId, counts, values));
-  }
   static Bytes DirectTable(int classAndId, int symbols) {
     std::vector<int> counts(16, 0);
     counts[7] = symbols;
@@ -80,31 +78,19 @@ class StreamBuilder {
 
   StreamBuilder& sof(int code, int width, int height, const std::vector<Component>& components,
                      int precision = 8) {
-    Bytes payload{static_cast<uint8_t>(precision),
-                  static_cast<uint8_t>(height >> 8), static_cast<uint8_t>(height & 0xFF),
-                  static_cast<uint8_t>(width >> 8), static_cast<uint8_t>(width & 0xFF),
-                  static_cast<uint8_t>(components.size())};
-    for (const Component& c : components) {
-      payload.insert(payload.end(), {static_cast<uint8_t>(c.id),
-                                     static_cast<uint8_t>((c.h << 4) | c.v),
-                                     static_cast<uint8_t>(c.quantSlot)});
-    }
-    return segment(code, payload);
+    const int count = static_cast<int>(components.size());
+    marker(code).raw({(8 + 3 * count) >> 8, 8 + 3 * count, precision, height >> 8, height, width >> 8, width, count});
+    for (const Component& c : components) raw({c.id, (c.h << 4) | c.v, c.quantSlot});
+    return *this;
   }
   StreamBuilder& sos(const std::vector<ScanComponent>& components, int ss = 0, int se = 63,
                      int ah = 0, int al = 0) {
-    Bytes payload{static_cast<uint8_t>(components.size())};
-    for (const ScanComponent& c : components) {
-      payload.insert(payload.end(), {static_cast<uint8_t>(c.id),
-                                     static_cast<uint8_t>((c.dcTable << 4) | c.acTable)});
-    }
-    payload.insert(payload.end(), {static_cast<uint8_t>(ss), static_cast<uint8_t>(se),
-                                   static_cast<uint8_t>((ah << 4) | al)});
-    return segment(0xDA, payload);
+    const int count = static_cast<int>(components.size());
+    marker(0xDA).raw({0, 6 + 2 * count, count});
+    for (const ScanComponent& c : components) raw({c.id, (c.dcTable << 4) | c.acTable});
+    return raw({ss, se, (ah << 4) | al});
   }
-  StreamBuilder& dri(int interval) {
-    return segment(0xDD, {static_cast<uint8_t>(interval >> 8), static_cast<uint8_t>(interval & 0xFF)});
-  }
+  StreamBuilder& dri(int interval) { return marker(0xDD).raw({0, 4, interval >> 8, interval}); }
 
   // SOI, tables 0 (quantisation values 1) and a frame of one 1x1 component.
   StreamBuilder& greyHeaders(int width, int height, int frameCode = 0xC0) {
@@ -127,18 +113,16 @@ class BitWriter {
   }
   // A symbol of DirectTables().
   BitWriter& symbol(int value) { return bits(static_cast<uint32_t>(value), 8); }
-  // A DC difference: its size category, then its bits.
-  BitWriter& dc(int difference) {
-    int size = Category(difference);
-    symbol(size);
-    return bits(ValueBits(difference, size), size);
-  }
-  // An AC coefficient after `run` zeros.
+  // An AC coefficient after `run` zeros: one symbol of the run and the value's
+  // size category, then the value in that many bits (a negative one as value - 1).
   BitWriter& ac(int run, int value) {
-    int size = Category(value);
+    int size = 0;
+    for (int magnitude = value < 0 ? -value : value; magnitude > 0; magnitude >>= 1) ++size;
     symbol((run << 4) | size);
-    return bits(ValueBits(value, size), size);
+    return bits(static_cast<uint32_t>(value >= 0 ? value : value + (1 << size) - 1), size);
   }
+  // A DC difference: coded as an AC value after no zeros, whose symbol is the size category.
+  BitWriter& dc(int difference) { return ac(0, difference); }
   BitWriter& endOfBlock() { return symbol(0x00); }
   BitWriter& zeroRun() { return symbol(0xF0); }
   // Pads the last byte with 1 bits and returns the data.
@@ -147,18 +131,6 @@ class BitWriter {
     return data_;
   }
 
-  static int Category(int value) {
-    int magnitude = value < 0 ? -value : value;
-    int size = 0;
-    while (magnitude > 0) {
-      ++size;
-      magnitude >>= 1;
-    }
-    return size;
-  }
-  static uint32_t ValueBits(int value, int size) {
-    return static_cast<uint32_t>(value >= 0 ? value : value + (1 << size) - 1);
-  }
 
  private:
   void flushByte() {
