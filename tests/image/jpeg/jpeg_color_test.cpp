@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstdint>
 #include <random>
 #include <string>
@@ -16,29 +15,7 @@ JpegColorTables Tables() {
   return t;
 }
 
-// One 4:4:4 pixel through the table conversion.
-std::array<int, 3> ConvertPixel(int y, int cb, int cr) {
-  std::vector<uint8_t> samples(3 * 64), line(64), unused(64);
-  samples[0] = static_cast<uint8_t>(y);
-  samples[64] = static_cast<uint8_t>(cb);
-  samples[128] = static_cast<uint8_t>(cr);
-  ConvertMcuRowLine(Layout444, Tables(), samples.data(), 1, 0, 8, line.data(), unused.data(), false);
-  return {line[0], line[1], line[2]};
-}
-
 }  // namespace
-
-TEST(JpegColor, CornersAndNeutralGrey) {
-  struct Case { int y, cb, cr; std::array<int, 3> rgb; };
-  const Case cases[] = {
-      {128, 128, 128, {128, 128, 128}},
-      {255, 128, 255, {255, 164, 255}},  // red clamped at the top
-      {0, 0, 128, {0, 44, 0}},           // blue clamped at the bottom
-      {255, 0, 255, {255, 208, 28}},
-      {76, 85, 255, {254, 0, 0}},        // pure red, within a level
-  };
-  for (const Case& c : cases) EXPECT_EQ(ConvertPixel(c.y, c.cb, c.cr), c.rgb) << c.y << " " << c.cb << " " << c.cr;
-}
 
 // The fast conversion against the table one, for every YCbCr triple: the same
 // bytes everywhere, the fourth byte of each pixel aside, which both leave 0 in
