@@ -18,9 +18,7 @@ Bytes GreyImage(const std::function<void(StreamBuilder&)>& beforeFrame = nullptr
   StreamBuilder s;
   s.soi().dqt(0).directTables();
   if (beforeFrame) beforeFrame(s);
-  s.sof(0xC0, 8, 8, {{1, 1, 1, 0}}).sos({{1, 0, 0}});
-  s.raw(BitWriter().dc(8).endOfBlock().finish()).eoi();
-  return s.bytes;
+  return s.sof(0xC0, 8, 8, {{1, 1, 1, 0}}).sos({{1, 0, 0}}).raw(BitWriter().dc(8).endOfBlock().finish()).eoi().bytes;
 }
 
 Bytes Junk(int count) { return Bytes(static_cast<size_t>(count), 0x00); }
@@ -83,13 +81,6 @@ TEST_P(StreamStatus, IsReportedWhereTheStreamIsRefused) {
   }
 }
 
-Bytes DqtTwoTables() {
-  Bytes two = StreamBuilder::QuantTable(1, 2, true);
-  Bytes second = StreamBuilder::QuantTable(2, 3, false);
-  two.insert(two.end(), second.begin(), second.end());
-  return WithSegment(0xDB, 2 + 129 + 65, two);
-}
-
 // Fits its code space, but needs more branch nodes than the decoding tree holds.
 Bytes DhtNeedingTooManyBranches() {
   std::vector<int> counts(16, 0);
@@ -113,7 +104,12 @@ const StatusCase kStatusCases[] = {
     {"DqtSlot4", [] { return WithSegment(0xDB, 67, StreamBuilder::QuantTable(4, 1, false)); }, QuantSlotInvalid},
     {"DqtShortFor16Bit", [] { return WithSegment(0xDB, 67, StreamBuilder::QuantTable(1, 1, true)); },
      QuantSegmentShort},
-    {"DqtTwoTables", DqtTwoTables, 0},
+    {"DqtTwoTables",  // a 16-bit table and an 8-bit one in one segment
+     [] {
+       StreamBuilder two;
+       two.raw(StreamBuilder::QuantTable(1, 2, true)).raw(StreamBuilder::QuantTable(2, 3, false));
+       return WithSegment(0xDB, 2 + 129 + 65, two.bytes);
+     }, 0},
     {"DhtCounts255", [] { return WithSegment(0xC4, 2 + 17 + 255, DhtWithCounts(0x11, 255)); }, 0},
     {"DhtCounts256", [] { return WithSegment(0xC4, 2 + 17 + 256, DhtWithCounts(0x11, 256)); }, HuffCountsOverflow},
     {"DhtShort", [] { return WithSegment(0xC4, 2 + 17 + 9, DhtWithCounts(0x11, 10)); }, HuffSegmentBad},

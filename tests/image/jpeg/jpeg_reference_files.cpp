@@ -27,9 +27,7 @@ namespace {
 namespace fs = std::filesystem;
 
 struct Pnm {
-  int width = 0;
-  int height = 0;
-  int channels = 0;  // 1 grey, 3 colour
+  int width = 0, height = 0, channels = 0;  // 1 grey, 3 colour
   std::vector<uint8_t> pixels;
 };
 

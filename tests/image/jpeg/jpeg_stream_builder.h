@@ -60,7 +60,7 @@ class StreamBuilder {
   static Bytes HuffmanTable(int classAndId, const std::vector<int>& counts,
                             const std::vector<int>& values) {
     Bytes table{static_cast<uint8_t>(classAndId)};
-    for (int i = 0; i < 16; ++i) table.push_back(static_cast<uint8_t>(i < static_cast<int>(counts.size()) ? counts[i] : 0));
+    for (size_t i = 0; i < 16; ++i) table.push_back(static_cast<uint8_t>(i < counts.size() ? counts[i] : 0));
     for (int value : values) table.push_back(static_cast<uint8_t>(value));
     return table;
   }

@@ -17,13 +17,9 @@ struct DecodeResult {
   int startResult = 0;      // startDecoding()'s return, when it was called
   int lastLineResult = 0;   // nextScanLine()'s last return
   int status = 0;           // status() at the end
-  int width = 0;
-  int height = 0;
-  int bytesPerPixel = 0;
+  int width = 0, height = 0, bytesPerPixel = 0;
   std::vector<std::vector<uint8_t>> lines;
-  int beginUseCalls = 0;
-  int endUseCalls = 0;
-  int readCalls = 0;
+  int beginUseCalls = 0, endUseCalls = 0, readCalls = 0;  // the source's counts
 
   // Everything the caller and the source can see.
   auto seen() const {

@@ -28,10 +28,7 @@ class MemoryJpegSource : public JpegSource {
   void endUse() override { ++endUseCalls; }
 
   int failingRead = 0;  // the read call (counting from 1) that returns -1; 0 for none
-  int readCalls = 0;
-  int largestRequest = 0;
-  int beginUseCalls = 0;
-  int endUseCalls = 0;
+  int readCalls = 0, largestRequest = 0, beginUseCalls = 0, endUseCalls = 0;
 
  private:
   std::vector<uint8_t> bytes_;
