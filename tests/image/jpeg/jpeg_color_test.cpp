@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <random>
-#include <string>
 #include <vector>
 
 namespace {
@@ -38,8 +37,7 @@ TEST(JpegColor, TablesArePinnedAndFastMatchesThemForEveryYCbCr) {
     }
     for (int r = 0; r < 8; ++r) {
       ConvertMcuRowLine(Layout444, t, samples.data(), mcus, r, 8 - r, fast.data(), unused.data(), true);
-      ConvertMcuRowLine(Layout444, t, samples.data(), mcus, r, 8 - r, reference.data(), unused.data(),
-                        false);
+      ConvertMcuRowLine(Layout444, t, samples.data(), mcus, r, 8 - r, reference.data(), unused.data(), false);
       ASSERT_EQ(fast, reference) << "Cb " << cb << " row " << r;
       for (uint8_t byte : reference) digest = (digest ^ byte) * 1099511628211ull;
     }
@@ -75,11 +73,10 @@ TEST(JpegColor, FastMatchesTablesInEveryLayoutAndWidth) {
                                                   fastA.data(), fastB.data(), true);
           const uint8_t* ref = ConvertMcuRowLine(c.layout, t, samples.data(), mcus, r, left,
                                                  refA.data(), refB.data(), false);
-          const std::string where = "layout " + std::to_string(c.layout) + " mcus " +
-                                    std::to_string(mcus) + " line " + std::to_string(r);
-          ASSERT_EQ(fast == fastB.data(), ref == refB.data()) << where;
-          ASSERT_EQ(fastA, refA) << where;
-          ASSERT_EQ(fastB, refB) << where;
+          SCOPED_TRACE(testing::Message() << "layout " << c.layout << " mcus " << mcus << " line " << r);
+          ASSERT_EQ(fast == fastB.data(), ref == refB.data());
+          ASSERT_EQ(fastA, refA);
+          ASSERT_EQ(fastB, refB);
         }
       }
     }

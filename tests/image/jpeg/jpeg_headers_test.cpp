@@ -21,8 +21,6 @@ Bytes GreyImage(const std::function<void(StreamBuilder&)>& beforeFrame = nullptr
   return s.sof(0xC0, 8, 8, {{1, 1, 1, 0}}).sos({{1, 0, 0}}).raw(BitWriter().dc(8).endOfBlock().finish()).eoi().bytes;
 }
 
-Bytes Junk(int count) { return Bytes(static_cast<size_t>(count), 0x00); }
-
 Bytes WithSegment(int code, int length, const Bytes& payload) {
   return GreyImage([=](StreamBuilder& s) { s.segmentWithLength(code, length, payload); });
 }
@@ -91,10 +89,10 @@ Bytes DhtNeedingTooManyBranches() {
 
 const StatusCase kStatusCases[] = {
     // Construction: the SOI search and the headers up to the frame.
-    {"Junk511BeforeSoi", [] { return StreamBuilder().raw(Junk(511)).raw(GreyImage()).bytes; }, 0},
-    {"Junk512BeforeSoi", [] { return StreamBuilder().raw(Junk(512)).raw(GreyImage()).bytes; }, NotJpeg},
+    {"Junk511BeforeSoi", [] { return StreamBuilder().raw(Bytes(511, 0)).raw(GreyImage()).bytes; }, 0},
+    {"Junk512BeforeSoi", [] { return StreamBuilder().raw(Bytes(512, 0)).raw(GreyImage()).bytes; }, NotJpeg},
     {"LateSoiNotFollowedByMarker",
-     [] { return StreamBuilder().raw(Junk(3)).soi().raw({0x00}).raw(GreyImage()).bytes; }, NotJpeg},
+     [] { return StreamBuilder().raw({0, 0, 0}).soi().raw({0x00}).raw(GreyImage()).bytes; }, NotJpeg},
     {"EmptyStream", [] { return Bytes(); }, NotJpeg},
     {"AppLength2Skipped", [] { return WithSegment(0xE0, 2, {}); }, 0},
     {"AppLength1", [] { return WithSegment(0xE0, 1, {}); }, SegmentLengthBad},

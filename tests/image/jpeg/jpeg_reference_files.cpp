@@ -9,8 +9,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -113,13 +111,6 @@ int RunShell(const std::string& command) {
 const std::string kCjpeg = NIVAREL_CJPEG, kDjpeg = NIVAREL_DJPEG, kTool = NIVAREL_JPEG_TOOL;
 // jpegtran comes with cjpeg and djpeg.
 const std::string kJpegtran = fs::path(NIVAREL_CJPEG).replace_filename("jpegtran").string();
-
-// The decoder's lines one after another: a grey picture's pixels.
-std::vector<uint8_t> Pixels(const jpegtest::DecodeResult& result) {
-  std::vector<uint8_t> pixels;
-  for (const std::vector<uint8_t>& line : result.lines) pixels.insert(pixels.end(), line.begin(), line.end());
-  return pixels;
-}
 
 int MaxDifference(const Pnm& a, const Pnm& b) {
   int worst = 0;
@@ -280,7 +271,10 @@ TEST(JpegTool, ExitCodesAndStatusLines) {
       EXPECT_EQ(err, "");
       Pnm written;
       ASSERT_TRUE(ParsePnm(ReadFile(dir / "out.pnm"), written));
-      EXPECT_EQ(written.pixels, Pixels(jpegtest::Decode(ReadFile(dir / "grey.jpg"))));
+      const jpegtest::DecodeResult grey = jpegtest::Decode(ReadFile(dir / "grey.jpg"));
+      std::vector<uint8_t> lines;  // a grey picture's pixels are the decoder's lines, one after another
+      for (const auto& line : grey.lines) lines.insert(lines.end(), line.begin(), line.end());
+      EXPECT_EQ(written.pixels, lines);
       continue;
     }
     EXPECT_FALSE(fs::exists(dir / "out.pnm"));

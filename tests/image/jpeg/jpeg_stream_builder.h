@@ -92,9 +92,10 @@ class StreamBuilder {
   }
   StreamBuilder& dri(int interval) { return marker(0xDD).raw({0, 4, interval >> 8, interval}); }
 
-  // SOI, tables 0 (quantisation values 1) and a frame of one 1x1 component.
-  StreamBuilder& greyHeaders(int width, int height, int frameCode = 0xC0) {
-    return soi().dqt(0).directTables().sof(frameCode, width, height, {{1, 1, 1, 0}});
+  // SOI, tables 0 (every quantisation value `quant`, in 16 bits above 255)
+  // and a frame of one 1x1 component.
+  StreamBuilder& greyHeaders(int width, int height, int frameCode = 0xC0, int quant = 1) {
+    return soi().dqt(0, quant, quant > 255).directTables().sof(frameCode, width, height, {{1, 1, 1, 0}});
   }
 
   Bytes bytes;
