@@ -33,6 +33,12 @@ void Report(const char* key, const std::string& value) { std::printf("%s=%s\n", 
 void Report(const char* key, long long value) { std::printf("%s=%lld\n", key, value); }
 void ReportHex(const char* key, unsigned long value) { std::printf("%s=0x%08lX\n", key, value); }
 
+std::string ClientSize(HWND window) {
+  RECT client;
+  GetClientRect(window, &client);
+  return std::to_string(client.right) + "x" + std::to_string(client.bottom);
+}
+
 std::string ClassOf(HWND window) {
   char name[256] = "";
   GetClassNameA(window, name, sizeof name);
@@ -40,11 +46,11 @@ std::string ClassOf(HWND window) {
 }
 
 int Describe(const char* title) {
-  std::vector<HWND> found;
-  for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, nullptr, title)) != nullptr;) found.push_back(w);
-  Report("count", static_cast<long long>(found.size()));
-  if (found.empty()) return 0;
-  HWND window = found.front();
+  HWND window = FindWindowExA(nullptr, nullptr, nullptr, title);
+  long long count = 0;
+  for (HWND w = window; w; w = FindWindowExA(nullptr, w, nullptr, title)) ++count;
+  Report("count", count);
+  if (!window) return 0;
   RECT rect;
   GetWindowRect(window, &rect);
   Report("class", ClassOf(window));
@@ -105,8 +111,6 @@ void AskForHelp(HWND preview) {
   help.cbSize = sizeof help;
   help.iContextType = HELPINFO_WINDOW;
   help.hItemHandle = preview;
-  help.MousePos.x = 10;
-  help.MousePos.y = 20;
   DWORD_PTR result = 0;
   SendMessageTimeoutA(preview, WM_HELP, 0, reinterpret_cast<LPARAM>(&help), SMTO_NORMAL, 10000, &result);
   SendMessageTimeoutA(preview, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(preview), MAKELPARAM(30, 40),
@@ -123,9 +127,7 @@ int Preview(const char* saver) {
   g_host = CreateWindowExA(0, kHostClass, "Display Properties", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100,
                            100, 400, 300, nullptr, nullptr, hostClass.hInstance, nullptr);
   if (!g_host) return 2;
-  RECT client;
-  GetClientRect(g_host, &client);
-  Report("host_client", std::to_string(client.right) + "x" + std::to_string(client.bottom));
+  Report("host_client", ClientSize(g_host));
 
   PROCESS_INFORMATION process = {};
   if (!StartSaver(saver, &process)) {
@@ -137,9 +139,7 @@ int Preview(const char* saver) {
   PumpUntil(kPreviewWaitMs, [&] { return (preview = FindPreview()) != nullptr; });
   Report("preview_found", preview ? 1 : 0);
   if (preview) {
-    RECT rect;
-    GetClientRect(preview, &rect);
-    Report("preview_client", std::to_string(rect.right) + "x" + std::to_string(rect.bottom));
+    Report("preview_client", ClientSize(preview));
     Report("preview_class", ClassOf(preview));
 
     SendKeys(preview);

@@ -41,11 +41,8 @@ std::vector<std::vector<uint8_t>> DecoderRowsAsRgb(const std::vector<uint8_t>& j
   int lineBytes = 0;
   while (decoder.nextScanLine(&line, &lineBytes) == 0) {
     std::vector<uint8_t> row;
-    for (int x = 0; x < decoder.imageWidth(); ++x) {
-      const uint8_t* pixel = line + x * bytesPerPixel;
-      for (int channel = 0; channel < 3; ++channel) {
-        row.push_back(bytesPerPixel == 1 ? pixel[0] : pixel[channel]);
-      }
+    for (int i = 0; i < decoder.imageWidth() * 3; ++i) {
+      row.push_back(line[i / 3 * bytesPerPixel + (bytesPerPixel == 1 ? 0 : i % 3)]);
     }
     rows.push_back(row);
   }

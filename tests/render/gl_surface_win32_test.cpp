@@ -5,7 +5,6 @@
 
 #include <vector>
 
-#include "render/gl_api.h"
 #include "resources/resource_ids.h"
 #include "tests/support/fake_platform.h"
 #include "tests/support/test_paths.h"

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <vector>
 
 namespace {
@@ -10,17 +11,11 @@ constexpr uint32_t kWindowGl = kPfdDrawToWindow | kPfdSupportOpenGL;
 constexpr uint32_t kDouble = kWindowGl | kPfdDoubleBuffer;
 
 PixelFormatDescription Format(uint32_t flags, int colorBits, int depthBits, uint8_t type = kPfdTypeRgba) {
-  PixelFormatDescription format;
-  format.flags = flags;
-  format.colorBits = static_cast<uint8_t>(colorBits);
-  format.depthBits = static_cast<uint8_t>(depthBits);
-  format.pixelType = type;
-  return format;
+  return {flags, type, static_cast<uint8_t>(colorBits), static_cast<uint8_t>(depthBits)};
 }
 
 TEST(ScorePixelFormat, PrefersShallowDepthBuffersToDoubleBufferingAndRefusesSoftware) {
-  struct Case { PixelFormatDescription format; unsigned score; };
-  const Case cases[] = {
+  const struct { PixelFormatDescription format; unsigned score; } cases[] = {
       {Format(kDouble, 32, 16), 1138},
       {Format(kDouble, 32, 24), 1130},
       {Format(kDouble, 32, 32), 1122},
@@ -34,10 +29,8 @@ TEST(ScorePixelFormat, PrefersShallowDepthBuffersToDoubleBufferingAndRefusesSoft
       {Format(kDouble, 32, 8), 0},
       {Format(kDouble, 32, 16, 1), 0},  // colour-index pixels
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(ScorePixelFormat(c.format, 32), c.score)
-        << "flags " << c.format.flags << " colour " << int(c.format.colorBits) << " depth "
-        << int(c.format.depthBits) << " type " << int(c.format.pixelType);
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    EXPECT_EQ(ScorePixelFormat(cases[i].format, 32), cases[i].score) << "case " << i;
   }
 }
 

@@ -83,8 +83,6 @@ class SceneTest : public ::testing::Test {
     UseTextures(Solid(255, 255, 255), Solid(200, 100, 50));
   }
 
-  void TearDown() override { g_moduleTable.modules[1].active = true; }
-
   void UseTextures(const Texture& world, const Texture& backdrop) {
     SceneTextures[kWorldTextureSlot].textureName = MakeTexture(256, 4, world);
     SceneTextures[kBackdropTextureSlot].textureName = MakeTexture(64, 64, backdrop);

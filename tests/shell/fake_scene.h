@@ -1,7 +1,7 @@
 // A fake of the GL surface and the scene for the frame-loop tests: every call
 // is logged by name, and the probe reports the rate the test injects.
 #pragma once
-#include <cstdint>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -34,9 +34,7 @@ class FakeScene : public SceneServices {
   bool DrawClearScene() override { return Draw("clear", true); }
 
   int Count(const std::string& call) const {
-    int n = 0;
-    for (const std::string& c : calls) n += c == call;
-    return n;
+    return static_cast<int>(std::count(calls.begin(), calls.end(), call));
   }
 
   WindowHandle surfaceWindow = nullptr;

@@ -2,7 +2,9 @@
 // code under test sleeps), and message boxes, dialogs and window messages that
 // are recorded instead of shown.
 #pragma once
+#include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <deque>
 #include <functional>
 #include <map>
@@ -27,7 +29,15 @@ inline void PrintTo(const RecordedMessageBox& box, std::ostream* os) {
   *os << "{" << box.owner << ", \"" << box.text << "\", \"" << box.caption << "\", " << box.style << "}";
 }
 
-struct RecordedDialog { int templateId; WindowHandle owner; };
+struct RecordedDialog {
+  int templateId;
+  WindowHandle owner;
+  bool operator==(const RecordedDialog& o) const { return templateId == o.templateId && owner == o.owner; }
+};
+
+inline void PrintTo(const RecordedDialog& dialog, std::ostream* os) {
+  *os << "{" << dialog.templateId << ", " << dialog.owner << "}";
+}
 
 // Window messages the tests queue, with the numbers of the Win32 API.
 constexpr unsigned kWmClose = 0x0010;
@@ -68,21 +78,53 @@ class FakePlatform : public PlatformServices {
     if (onDialog) onDialog(templateId);
     return kIdOk;
   }
-  void GetWindowClassName(WindowHandle window, char* buffer, int size) override;
+  void GetWindowClassName(WindowHandle window, char* buffer, int size) override {
+    if (size <= 0) return;
+    std::snprintf(buffer, static_cast<size_t>(size), "%s", window ? className.c_str() : "");
+  }
   bool PostWindowMessage(WindowHandle window, unsigned message, uintptr_t wParam,
-                         intptr_t lParam) override;
-  bool TakeWindowMessage(WindowHandle window, WindowMessage* message) override;
-  void DispatchWindowMessage(const WindowMessage& message) override;
-  WindowHandle DesktopWindow() override;
-  int ClientWidth(WindowHandle window) override;
+                         intptr_t lParam) override {
+    Queue(window, message, wParam, lParam);
+    posted.push_back(queue.back());
+    return true;
+  }
+  bool TakeWindowMessage(WindowHandle window, WindowMessage* message) override {
+    auto it = std::find_if(queue.begin(), queue.end(),
+                           [&](const WindowMessage& m) { return m.window == window; });
+    if (it == queue.end()) return false;
+    *message = *it;
+    queue.erase(it);
+    return true;
+  }
+  void DispatchWindowMessage(const WindowMessage& message) override {
+    dispatched.push_back(message);
+    if (onDispatch) onDispatch(message);
+  }
+  // Any address that no test uses as a window of its own.
+  WindowHandle DesktopWindow() override { return &desktopWidth; }
+  int ClientWidth(WindowHandle window) override {
+    if (window == DesktopWindow()) return desktopWidth;
+    auto found = clientWidths.find(window);
+    return found == clientWidths.end() ? 0 : found->second;
+  }
   void RaiseToTop(WindowHandle window) override { raised.push_back(window); }
   void PresentFrame() override { ++framesPresented; }
-  ResourceBlock FindResourceBlock(const char* type, int resourceId) override;
+  ResourceBlock FindResourceBlock(const char*, int resourceId) override {
+    auto found = resources.find(resourceId);
+    if (found == resources.end() || found->second.empty()) return {};
+    return {found->second.data(), static_cast<uint32_t>(found->second.size())};
+  }
 
   // Puts a message at the end of the queue, as if the system had sent it.
-  void Queue(WindowHandle window, unsigned message, uintptr_t wParam = 0);
+  void Queue(WindowHandle window, unsigned message, uintptr_t wParam = 0, intptr_t lParam = 0) {
+    queue.push_back({window, message, wParam, lParam, now});
+  }
   // The ids of every post, in order.
-  std::vector<unsigned> PostedIds() const;
+  std::vector<unsigned> PostedIds() const {
+    std::vector<unsigned> ids;
+    for (const WindowMessage& m : posted) ids.push_back(m.message);
+    return ids;
+  }
 };
 
 using ScopedPlatform = ScopedSeam<PlatformServices, CurrentPlatformOrNull, InstallPlatform>;

@@ -5,7 +5,10 @@
 // (stricter than the real registry).  Opens can be made to fail, and every
 // open handle is counted so that tests can prove none stays open.
 #pragma once
+#include <gtest/gtest.h>
+
 #include <cstdint>
+#include <cstring>
 #include <map>
 #include <optional>
 #include <set>
@@ -26,21 +29,59 @@ class MemoryRegistry : public RegistryBackend {
   bool failWrites = false;              // every set fails and changes nothing
   int opens = 0;                        // successful opens, ever
 
-  RegistryKey OpenOrCreateKey(RegistryRoot root, const char* path, const char* keyClass) override;
-  bool QueryValue(RegistryKey key, const char* name, void* data, uint32_t* size) override;
-  bool SetDwordValue(RegistryKey key, const char* name, uint32_t value) override;
-  bool SetStringValue(RegistryKey key, const char* name, const char* text, uint32_t length) override;
-  void CloseKey(RegistryKey key) override;
+  RegistryKey OpenOrCreateKey(RegistryRoot root, const char* path, const char* keyClass) override {
+    if (failingRoots.count(root)) return nullptr;
+    Key* key = &Create(root, path, keyClass);
+    openHandles_.insert(key);
+    ++opens;
+    return key;
+  }
+  bool QueryValue(RegistryKey handle, const char* name, void* data, uint32_t* size) override {
+    const Key* key = OpenKey(handle, "query");
+    if (!key) return false;
+    auto value = key->values.find(name);
+    if (value == key->values.end() || value->second.data.size() > *size) return false;
+    const std::vector<uint8_t>& bytes = value->second.data;
+    if (!bytes.empty()) std::memcpy(data, bytes.data(), bytes.size());
+    *size = static_cast<uint32_t>(bytes.size());
+    return true;
+  }
+  bool SetDwordValue(RegistryKey handle, const char* name, uint32_t value) override {
+    return Set(handle, name, {RegistryValueKind::Dword, LittleEndian(value)});
+  }
+  bool SetStringValue(RegistryKey handle, const char* name, const char* text, uint32_t length) override {
+    return Set(handle, name, {RegistryValueKind::String, std::vector<uint8_t>(text, text + length)});
+  }
+  void CloseKey(RegistryKey handle) override {
+    if (OpenKey(handle, "close")) openHandles_.erase(openHandles_.find(static_cast<Key*>(handle)));
+  }
 
   // Inspection and set-up from the tests.
-  bool KeyExists(RegistryRoot root, const std::string& path) const;
-  std::string KeyClass(RegistryRoot root, const std::string& path) const;
-  std::map<std::string, RegistryValue> Values(RegistryRoot root, const std::string& path) const;
-  std::optional<int32_t> Dword(RegistryRoot root, const std::string& path, const std::string& name) const;
-  void PutDword(RegistryRoot root, const std::string& path, const std::string& name, int32_t value);
+  std::string KeyClass(RegistryRoot root, const std::string& path) const {
+    const Key* key = Find(root, path);
+    return key ? key->keyClass : std::string();
+  }
+  std::map<std::string, RegistryValue> Values(RegistryRoot root, const std::string& path) const {
+    const Key* key = Find(root, path);
+    return key ? key->values : std::map<std::string, RegistryValue>();
+  }
+  std::optional<int32_t> Dword(RegistryRoot root, const std::string& path, const std::string& name) const {
+    auto values = Values(root, path);
+    auto value = values.find(name);
+    if (value == values.end() || value->second.kind != RegistryValueKind::Dword) return std::nullopt;
+    int32_t dword;
+    std::memcpy(&dword, value->second.data.data(), 4);  // both builds run little-endian
+    return dword;
+  }
+  void PutDword(RegistryRoot root, const std::string& path, const std::string& name, int32_t value) {
+    PutRaw(root, path, name, RegistryValueKind::Dword, LittleEndian(static_cast<uint32_t>(value)));
+  }
   void PutRaw(RegistryRoot root, const std::string& path, const std::string& name,
-              RegistryValueKind kind, std::vector<uint8_t> data);
+              RegistryValueKind kind, std::vector<uint8_t> data) {
+    Create(root, path, "").values[name] = {kind, std::move(data)};
+  }
   size_t OpenHandles() const { return openHandles_.size(); }
+
   // The saver's own values: those under the current user's settings key.
   std::map<std::string, RegistryValue> Settings() const {
     return Values(RegistryRoot::CurrentUser, kSettingsKeyPath);
@@ -58,10 +99,29 @@ class MemoryRegistry : public RegistryBackend {
     std::map<std::string, RegistryValue> values;  // by name
   };
 
-  const Key* Find(RegistryRoot root, const std::string& path) const;
-  Key& Create(RegistryRoot root, const std::string& path, const std::string& keyClass);
-  Key* OpenKey(RegistryKey handle, const char* use);  // null (and a failure) if not open
-  bool Set(RegistryKey handle, const char* name, RegistryValue value);
+  static std::vector<uint8_t> LittleEndian(uint32_t value) {
+    return {uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16), uint8_t(value >> 24)};
+  }
+  const Key* Find(RegistryRoot root, const std::string& path) const {
+    auto found = keys_.find({root, path});
+    return found == keys_.end() ? nullptr : &found->second;
+  }
+  Key& Create(RegistryRoot root, const std::string& path, const std::string& keyClass) {
+    return keys_.emplace(std::make_pair(root, path), Key{keyClass, {}}).first->second;
+  }
+  // The key a handle stands for; null, and a test failure, if it is not open.
+  Key* OpenKey(RegistryKey handle, const char* use) {
+    Key* key = static_cast<Key*>(handle);
+    if (openHandles_.count(key)) return key;
+    ADD_FAILURE() << use << " through a handle that is not open";
+    return nullptr;
+  }
+  bool Set(RegistryKey handle, const char* name, RegistryValue value) {
+    Key* key = OpenKey(handle, "write");
+    if (!key || failWrites) return false;
+    key->values[name] = std::move(value);
+    return true;
+  }
 
   std::map<std::pair<RegistryRoot, std::string>, Key> keys_;  // by path
   // An open handle is the address of the key it opened, once for each open.

@@ -95,12 +95,6 @@ TEST_F(SaverRemoval, AnInstallFolderTooLongForTheCommandIsRefused) {
   EXPECT_EQ(platform.messageBoxes[0].caption, "Screen saver will not be removed.");
   EXPECT_NE(platform.messageBoxes[0].text.find("too long"), std::string::npos);
   EXPECT_EQ(g_registryStore.keyPath, kSettingsPath);
-
-  // A folder name too long even for the read buffer reads as missing.
-  PutInstallDir(std::string(400, 'z'));
-  platform.messageBoxes.clear();
-  EXPECT_TRUE(ScheduleSaverRemoval(&dialog));
-  EXPECT_EQ(RunOnce("kill_saver"), "\\uninstal.exe");
 }
 
 }  // namespace

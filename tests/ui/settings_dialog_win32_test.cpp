@@ -8,7 +8,6 @@
 
 #include "render/gl_api.h"
 #include "resources/resource_ids.h"
-#include "shell/frame_rate_probe.h"
 #include "shell/run_state.h"
 #include "shell/scene_services_win32.h"
 #include "tests/shell/fake_scene.h"

@@ -38,11 +38,7 @@ class Win32RegistryTest : public ::testing::Test {
   }
 
   void PutRaw(HKEY root, const char* name, DWORD type, const void* data, DWORD size) {
-    HKEY key;
-    ASSERT_EQ(RegCreateKeyExA(root, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
-    RegCloseKey(key);
+    ASSERT_EQ(RegSetKeyValueA(root, path_.c_str(), name, type, data, size), ERROR_SUCCESS);
   }
 
   // The stored type and length of a value, read straight from the registry.

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <limits>
 #include <optional>
-#include <string>
 #include <vector>
 
 #include "tests/support/fake_platform.h"
