@@ -15,7 +15,6 @@
 #include <cstdio>
 #include <map>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -85,18 +84,14 @@ bool PumpUntil(DWORD milliseconds, Done done) {
   return true;
 }
 
-HWND FindPreview() { return FindWindowExA(g_host, nullptr, "WindowsScreenSaverClass", "Preview"); }
-
 bool StartSaver(const char* saver, PROCESS_INFORMATION* process) {
   // The number the system passes is the handle's significant 32 bits, in decimal.
   const unsigned long number = static_cast<unsigned long>(reinterpret_cast<uintptr_t>(g_host) & 0xFFFFFFFFu);
   std::string command = std::string("\"") + saver + "\" /p " + std::to_string(number);
-  std::vector<char> line(command.begin(), command.end());
-  line.push_back('\0');
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
-  return CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, process) != FALSE;
+  return CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        process) != FALSE;
 }
 
 void SendKeys(HWND preview) {
@@ -136,7 +131,9 @@ int Preview(const char* saver) {
   }
   Report("started", 1);
   HWND preview = nullptr;
-  PumpUntil(kPreviewWaitMs, [&] { return (preview = FindPreview()) != nullptr; });
+  PumpUntil(kPreviewWaitMs, [&] {
+    return (preview = FindWindowExA(g_host, nullptr, "WindowsScreenSaverClass", "Preview")) != nullptr;
+  });
   Report("preview_found", preview ? 1 : 0);
   if (preview) {
     Report("preview_client", ClientSize(preview));

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -34,7 +35,11 @@ inline void DiscardGlErrors() {
   }
 }
 
-struct Rgb { int r, g, b; };
+struct Rgb {
+  int r, g, b;
+  bool operator==(const Rgb& o) const { return r == o.r && g == o.g && b == o.b; }
+};
+inline void PrintTo(const Rgb& c, std::ostream* os) { *os << "{" << c.r << ", " << c.g << ", " << c.b << "}"; }
 
 // A pixel of the drawn picture, x from the left and y from the top.
 inline Rgb PixelAt(const std::vector<uint8_t>& picture, int x, int y) {

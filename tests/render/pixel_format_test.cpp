@@ -16,8 +16,7 @@ PixelFormatDescription Format(uint32_t flags, int colorBits, int depthBits, uint
 
 TEST(ScorePixelFormat, PrefersShallowDepthBuffersToDoubleBufferingAndRefusesSoftware) {
   const struct { PixelFormatDescription format; unsigned score; } cases[] = {
-      {Format(kDouble, 32, 16), 1138},
-      {Format(kDouble, 32, 24), 1130},
+      {Format(kDouble, 32, 16), 1138}, {Format(kDouble, 32, 24), 1130},
       {Format(kDouble, 32, 32), 1122},
       {Format(kWindowGl, 32, 16), 1137},  // beats double-buffered with 24 bits
       {Format(kDouble, 32, 9), 1026},     // 9 to 15 depth bits earn no depth term
@@ -26,8 +25,7 @@ TEST(ScorePixelFormat, PrefersShallowDepthBuffersToDoubleBufferingAndRefusesSoft
       {Format(kDouble, 24, 16), 0},                      // colour depth must match exactly
       {Format(kPfdDrawToWindow | kPfdDoubleBuffer, 32, 16), 0},
       {Format(kPfdSupportOpenGL | kPfdDoubleBuffer, 32, 16), 0},
-      {Format(kDouble, 32, 8), 0},
-      {Format(kDouble, 32, 16, 1), 0},  // colour-index pixels
+      {Format(kDouble, 32, 8), 0}, {Format(kDouble, 32, 16, 1), 0},  // too shallow; colour-index
   };
   for (size_t i = 0; i < std::size(cases); ++i) {
     EXPECT_EQ(ScorePixelFormat(cases[i].format, 32), cases[i].score) << "case " << i;

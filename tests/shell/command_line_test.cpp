@@ -12,8 +12,7 @@ std::string Arguments(const char* commandLine) { return ArgumentText(commandLine
 
 TEST(ArgumentText, SkipsTheProgramNameAndTheSeparatorsAfterIt) {
   struct Case { const char* line; const char* arguments; } cases[] = {
-      {"nivarel.scr /s", "/s"},
-      {"nivarel.scr", ""},
+      {"nivarel.scr /s", "/s"},  {"nivarel.scr", ""},  {"", ""},
       {"nivarel.scr \t  /p 1234", "/p 1234"},
       {"\"C:\\Program Files\\nivarel.scr\" /c:1234", "/c:1234"},
       {"\"C:\\Program Files\\nivarel.scr\"/s", "/s"},
@@ -21,41 +20,26 @@ TEST(ArgumentText, SkipsTheProgramNameAndTheSeparatorsAfterIt) {
       {"\"\" /s", "/s"},
       {"na\xE9me.scr /s", "/s"},        // bytes 0x80 and above belong to the name
       {"nivarel.scr \xA0/s", "\xA0/s"},  // ...and stop the separator skip
-      {"", ""},
   };
   for (const Case& c : cases) EXPECT_EQ(Arguments(c.line), c.arguments) << c.line;
 }
 
-TEST(ParseWindowHandle, ReadsLeadingDecimalDigitsOnly) {
-  struct Case { const char* text; uint32_t value; } cases[] = {
-      {"1234", 1234u},  {"1234 5", 1234u},       {"42abc", 42u},
-      {"", 0u},         {":1234", 0u},           {"-5", 0u},
-      {"0x10", 0u},     {"4294967295", 4294967295u},
-      {"4294967296", 0u},  // wraps silently
-      {"4294967301", 5u},
-  };
-  for (const Case& c : cases) EXPECT_EQ(ParseWindowHandle(c.text), c.value) << c.text;
-}
-
 // The plain requests ("/s", "/p 1234", "/c", "/save", "/p:1234", "/a", "/x")
-// are end-to-end tests of the saver itself.
+// are end-to-end tests of the saver itself; the window number is read from
+// the leading decimal digits.
 TEST(ReadSaverRequest, OnlyTheFirstSignificantCharacterCounts) {
+  using M = SaverMode;
   struct Case { const char* arguments; SaverMode mode; uint32_t window; bool ownedByForeground; } cases[] = {
-      {"", SaverMode::Configure, 0, false},
-      {" -/ //--", SaverMode::Configure, 0, false},
-      {"-S", SaverMode::FullScreen, 0, false},
-      {" s", SaverMode::FullScreen, 0, false},
-      {"/p1234", SaverMode::Preview, 1234, false},
-      {"/P   77", SaverMode::Preview, 77, false},
-      {"/l 99", SaverMode::Preview, 99, false},
-      {"/p", SaverMode::Preview, 0, false},
-      {"/c", SaverMode::Configure, 0, true},
-      {"/c:1234", SaverMode::Configure, 0, true},  // the number after /c is ignored
-      {"C", SaverMode::Configure, 0, true},
-      {"/a 5678", SaverMode::ChangePassword, 5678, false},
-      {"1234", SaverMode::None, 0, false},
-      {"\t/s", SaverMode::None, 0, false},  // only blanks, dashes and slashes are skipped
-      {"\xE9", SaverMode::None, 0, false},
+      {"", M::Configure, 0, false},          {" -/ //--", M::Configure, 0, false},
+      {"-S", M::FullScreen, 0, false},       {" s", M::FullScreen, 0, false},
+      {"/p1234", M::Preview, 1234, false},   {"/P   77", M::Preview, 77, false},
+      {"/l 99", M::Preview, 99, false},      {"/p", M::Preview, 0, false},
+      {"/p 42abc", M::Preview, 42, false},   {"/p 4294967301", M::Preview, 5, false},  // wraps
+      {"/c", M::Configure, 0, true},         {"C", M::Configure, 0, true},
+      {"/c:1234", M::Configure, 0, true},  // the number after /c is ignored
+      {"/a 5678", M::ChangePassword, 5678, false},
+      {"1234", M::None, 0, false},           {"\xE9", M::None, 0, false},
+      {"\t/s", M::None, 0, false},  // only blanks, dashes and slashes are skipped
   };
   for (const Case& c : cases) {
     SaverRequest request = ReadSaverRequest(c.arguments);

@@ -80,6 +80,11 @@ class MemoryRegistry : public RegistryBackend {
               RegistryValueKind kind, std::vector<uint8_t> data) {
     Create(root, path, "").values[name] = {kind, std::move(data)};
   }
+  // A string value as Windows stores it, with its terminating NUL.
+  void PutString(RegistryRoot root, const std::string& path, const std::string& name,
+                 const std::string& text) {
+    PutRaw(root, path, name, RegistryValueKind::String, {text.c_str(), text.c_str() + text.size() + 1});
+  }
   size_t OpenHandles() const { return openHandles_.size(); }
 
   // The saver's own values: those under the current user's settings key.

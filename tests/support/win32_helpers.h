@@ -1,10 +1,8 @@
-// Helpers for the Windows tests: the real platform services, the product's own
-// resources and window texts.
+// Helpers for the Windows tests: the real platform services and the product's
+// own resources.
 // Included by *_win32_test.cpp only.
 #pragma once
 #include <windows.h>
-
-#include <string>
 
 #include "shell/platform_win32.h"
 #include "tests/support/fake_platform.h"
@@ -50,9 +48,3 @@ class ProductResources {
   HMODULE module_;
   HINSTANCE previous_;
 };
-
-inline std::string TextOf(HWND window) {
-  char text[512] = "";
-  GetWindowTextA(window, text, sizeof text);
-  return text;
-}

@@ -48,7 +48,9 @@ class AdviceDialog : public testing::Test {
 TEST_F(AdviceDialog, ShowsTheRateAndRemoveSchedulesTheUninstallerBelowTheSaver) {
   dialog_ = CreateDialogParamA(g_hInstance, MAKEINTRESOURCEA(IDD_ADVICE), nullptr, AdviceDialogProc, 0);
   ASSERT_NE(dialog_, nullptr);
-  EXPECT_EQ(TextOf(GetDlgItem(dialog_, kFrameRateText)), "The current frame rate is:\n5.0 frames per second.");
+  char text[64] = "";
+  GetDlgItemTextA(dialog_, kFrameRateText, text, sizeof text);
+  EXPECT_STREQ(text, "The current frame rate is:\n5.0 frames per second.");
   EXPECT_EQ(GetFocus(), GetDlgItem(dialog_, IDOK));
   saver_ = CreateWindowExA(0, "Static", "Screen Saver", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr,
                            nullptr, nullptr, nullptr);

@@ -27,31 +27,13 @@ TEST(BrowserLaunch, PicksProgramAndParametersFromTheRegisteredCommand) {
   }
 }
 
-TEST(BrowserLaunch, LongCommandAndAddressAreKeptWhole) {
-  // Parameters built from a command near the registry buffer's limit and a
-  // long address run well past 256 bytes; nothing may be cut.
-  std::string flags(230, 'x');
-  std::string registered = "\"c:\\b\\web.exe\" -" + flags + " \"%1\"";
-  ASSERT_LT(registered.size(), kBrowserCommandBufferSize);
-  std::string address = "http://nivarel.example.com/" + std::string(200, 'p');
-
-  BrowserLaunch launch = ChooseBrowserLaunch(address, registered);
-
-  EXPECT_EQ(launch.program, "c:\\b\\web.exe");
-  EXPECT_EQ(launch.parameters, " -" + flags + " " + address);
-  EXPECT_GT(launch.parameters.size(), kBrowserCommandBufferSize);
-}
-
 // The whole plan over an in-memory registry: the address from the command
 // text, the registered command from the class root, and the settings key
 // selected again afterwards.
 class BrowserLaunchPlan : public testing::Test {
  protected:
   void Register(const std::string& command) {
-    std::vector<uint8_t> bytes(command.begin(), command.end());
-    bytes.push_back(0);
-    registry_.PutRaw(RegistryRoot::ClassesRoot, "HTTP\\shell\\open\\command", "",
-                     RegistryValueKind::String, bytes);
+    registry_.PutString(RegistryRoot::ClassesRoot, "HTTP\\shell\\open\\command", "", command);
   }
 
   FakePlatform platform_;

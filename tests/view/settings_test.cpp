@@ -72,7 +72,6 @@ TEST_F(SettingsTest, ActiveFlagDecidesWhetherAModuleIsCurrent) {
     EXPECT_EQ(g_nCurrentModule, c.active ? 1 : 0);
     // With no module current the live view keeps its process-start values.
     EXPECT_EQ(g_fDepth, c.active ? 10.0f : 40.0f);
-    EXPECT_EQ(g_fXrot, c.active ? 0.0f : -90.0f);
   }
 }
 
