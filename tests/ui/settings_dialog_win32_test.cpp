@@ -70,7 +70,6 @@ TEST_F(SettingsDialogWin32, ThePreviewPaneShowsTheWorld) {
   INT_PTR result = DialogBoxParamA(g_hInstance, MAKEINTRESOURCEA(IDD_SETTINGS), nullptr, WatchingProc, 0);
 
   EXPECT_EQ(result, 1);
-  ASSERT_GT(g_pixels, 0u);
   // The lit world fills much of the pane; a blank frame is black.
   EXPECT_GT(g_litPixels, g_pixels / 10) << g_litPixels << " of " << g_pixels;
 }

@@ -91,6 +91,9 @@ TEST_F(RegistryStoreTest, EveryOperationOpensAndClosesItsKeyOnce) {
     EXPECT_EQ(registry.opens, opensBefore + 1) << i;
     EXPECT_EQ(registry.OpenHandles(), 0u) << i;
   }
+  // A string goes to the registry with its terminator, as Windows requires
+  // (Wine adds one itself, so only this test can tell).
+  EXPECT_EQ(registry.Values(kMachine, kSettingsKeyPath)["a"].data, Bytes(std::string("x\0", 2)));
 }
 
 }  // namespace

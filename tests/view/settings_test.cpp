@@ -28,15 +28,16 @@ class SettingsTest : public ::testing::Test {
 };
 
 // What is loaded is saved back as the very same integers: a view that nobody
-// touches never drifts (40.3 is the float 40.299999).
+// touches never drifts (40.3 is the float 40.299999; -163.79 drifts even when
+// the hundredths are worked out in float).
 TEST_F(SettingsTest, StoredHundredthsBecomeThePresetAndAreSavedBackUnchanged) {
   const std::pair<const char*, int32_t> stored[] = {
       {"mod1 horz", -10}, {"mod1 vert", 4030},  {"mod1 xrot", 150},   {"mod1 yrot", -36000},
-      {"mod1 zrot", 1},   {"mod1 speed", 37},   {"mod1 active", 1},   {"cycle time", 42}};
+      {"mod1 zrot", -16379},   {"mod1 speed", 37},   {"mod1 active", 1},   {"cycle time", 42}};
   for (const auto& [name, value] : stored) registry.PutSetting(name, value);
   registry.PutSetting("mod1 depth", kMissingSetting);
   LoadSettings();
-  const LiveView expected = {192.0f, -0.1f, 40.3f, 1.5f, -360.0f, 0.01f, 0.37f};
+  const LiveView expected = {192.0f, -0.1f, 40.3f, 1.5f, -360.0f, -163.79f, 0.37f};
   EXPECT_EQ(ViewOf(g_moduleTable.modules[1]), expected);
   EXPECT_EQ(CurrentLiveView(), expected);
   EXPECT_EQ(ViewOf(g_moduleTable.defaults[1]), kBuiltInView) << "what Home restores never comes from the registry";
