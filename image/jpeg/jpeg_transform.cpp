@@ -186,6 +186,16 @@ void AanPass(int16_t* x, int stride) {
   x[3 * stride] = Sub16(a3, o4);
 }
 
+// A block times a table, both in the same order, each product kept in 16
+// bits.  Only the low 16 bits of the product are kept, so the table entry's
+// signedness does not matter; unsigned arithmetic keeps it overflow-free.
+void Dequantise(const int16_t coefficients[64], const uint16_t quant[64], int16_t out[64]) {
+  for (int i = 0; i < 64; ++i) {
+    out[i] =
+        Wrap16(static_cast<int32_t>(static_cast<uint32_t>(coefficients[i]) * quant[i] & 0xFFFFu));
+  }
+}
+
 }  // namespace
 
 void InverseDctLlm(const int16_t coefficients[64], uint8_t samples[64]) {
@@ -198,12 +208,7 @@ void InverseDctLlm(const int16_t coefficients[64], uint8_t samples[64]) {
 void InverseDctAan(const int16_t coefficients[64], const uint16_t prescaledQuant[64],
                    uint8_t samples[64]) {
   int16_t d[64];
-  for (int i = 0; i < 64; ++i) {
-    // Only the low 16 bits of the product are kept, so the table entry's
-    // signedness does not matter; unsigned arithmetic keeps it overflow-free.
-    d[i] = Wrap16(
-        static_cast<int32_t>(static_cast<uint32_t>(coefficients[i]) * prescaledQuant[i] & 0xFFFFu));
-  }
+  Dequantise(coefficients, prescaledQuant, d);
   for (int column = 0; column < 8; ++column) AanPass(d + column, 8);
   for (int row = 0; row < 8; ++row) AanPass(d + 8 * row, 1);
   for (int i = 0; i < 64; ++i) samples[i] = ClampToByte((d[i] >> 5) + 128);
@@ -236,10 +241,7 @@ void TransformBlocksWithTables(const int16_t* coefficientRow, int mcusPerRow, in
 void InverseDctLlmDequantising(const int16_t coefficients[64], const uint16_t naturalQuant[64],
                                uint8_t samples[64]) {
   int16_t dequantised[64];
-  for (int i = 0; i < 64; ++i) {
-    dequantised[i] = Wrap16(
-        static_cast<int32_t>(static_cast<uint32_t>(coefficients[i]) * naturalQuant[i] & 0xFFFFu));
-  }
+  Dequantise(coefficients, naturalQuant, dequantised);
   InverseDctLlm(dequantised, samples);
 }
 
