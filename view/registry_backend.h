@@ -7,6 +7,14 @@
 
 enum class RegistryRoot { CurrentUser, LocalMachine, ClassesRoot };
 
+// The rights a key is opened with: reading asks for read rights only, so a key
+// the user may read but not change still yields its values.
+enum class KeyAccess { Read, Write };
+
+// What a value holds, as far as the store cares: a 32-bit number, a string,
+// or anything else (binary, 64-bit, multi-string, ...).
+enum class RegistryValueType { Dword, String, Other };
+
 // An open key; nullptr means no key.
 using RegistryKey = void*;
 
@@ -14,16 +22,18 @@ class RegistryBackend {
  public:
   virtual ~RegistryBackend() = default;
 
-  // Opens `path` under `root` with full access, creating it (and the keys
-  // above it) with `keyClass` as its class when missing.  nullptr on failure.
-  virtual RegistryKey OpenOrCreateKey(RegistryRoot root, const char* path,
-                                      const char* keyClass) = 0;
+  // Opens `path` under `root` with the rights `access` asks for, creating it
+  // (and the keys above it) with `keyClass` as its class when missing.
+  // nullptr on failure.
+  virtual RegistryKey OpenOrCreateKey(RegistryRoot root, const char* path, const char* keyClass,
+                                      KeyAccess access) = 0;
 
-  // Copies the value's data, whatever its type, into `data`.  On entry *size
-  // is the room in bytes; on success it becomes the data's length.  Fails
-  // when the value is missing or longer than the room.  The data is not
-  // terminated: a string value may or may not carry its NUL.
-  virtual bool QueryValue(RegistryKey key, const char* name, void* data, uint32_t* size) = 0;
+  // Copies the value's data, whatever its type, into `data` and tells its
+  // type.  On entry *size is the room in bytes; on success it becomes the
+  // data's length.  Fails when the value is missing or longer than the room.
+  // The data is not terminated: a string value may or may not carry its NUL.
+  virtual bool QueryValue(RegistryKey key, const char* name, void* data, uint32_t* size,
+                          RegistryValueType* type) = 0;
 
   virtual bool SetDwordValue(RegistryKey key, const char* name, uint32_t value) = 0;
   // Sets a string value of exactly `length` bytes of `text`.

@@ -15,22 +15,37 @@ HKEY RootKey(RegistryRoot root) {
 
 HKEY ToHkey(RegistryKey key) { return static_cast<HKEY>(key); }
 
+REGSAM Rights(KeyAccess access) { return access == KeyAccess::Read ? KEY_READ : KEY_READ | KEY_WRITE; }
+
+RegistryValueType ValueType(DWORD type) {
+  switch (type) {
+    case REG_DWORD: return RegistryValueType::Dword;
+    case REG_SZ:
+    case REG_EXPAND_SZ: return RegistryValueType::String;
+    default: return RegistryValueType::Other;
+  }
+}
+
 class Win32Registry final : public RegistryBackend {
  public:
-  RegistryKey OpenOrCreateKey(RegistryRoot root, const char* path, const char* keyClass) override {
+  RegistryKey OpenOrCreateKey(RegistryRoot root, const char* path, const char* keyClass,
+                              KeyAccess access) override {
     HKEY key = nullptr;
     // The API takes the class as a writable string but only reads it.
     LONG status = RegCreateKeyExA(RootKey(root), path, 0, const_cast<char*>(keyClass),
-                                  REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+                                  REG_OPTION_NON_VOLATILE, Rights(access), nullptr, &key, nullptr);
     return status == ERROR_SUCCESS ? static_cast<RegistryKey>(key) : nullptr;
   }
 
-  bool QueryValue(RegistryKey key, const char* name, void* data, uint32_t* size) override {
+  bool QueryValue(RegistryKey key, const char* name, void* data, uint32_t* size,
+                  RegistryValueType* type) override {
     DWORD length = *size;
-    LONG status = RegQueryValueExA(ToHkey(key), name, nullptr, nullptr,
+    DWORD stored = REG_NONE;
+    LONG status = RegQueryValueExA(ToHkey(key), name, nullptr, &stored,
                                    static_cast<BYTE*>(data), &length);
     if (status != ERROR_SUCCESS) return false;
     *size = length;
+    *type = ValueType(stored);
     return true;
   }
 

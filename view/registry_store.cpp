@@ -12,14 +12,14 @@ RegistryStore g_registryStore = {kSettingsKeyPath, ""};
 
 namespace {
 
-// One open-or-create of the current key path under `root`, closed when it
-// goes out of scope.
+// One open-or-create of the current key path under `root`, with the rights
+// the operation needs, closed when it goes out of scope.
 class OpenedKey {
  public:
-  explicit OpenedKey(RegistryRoot root) : backend_(CurrentRegistryBackend()) {
+  OpenedKey(RegistryRoot root, KeyAccess access) : backend_(CurrentRegistryBackend()) {
     if (backend_) {
       key_ = backend_->OpenOrCreateKey(root, g_registryStore.keyPath.c_str(),
-                                       g_registryStore.keyClass.c_str());
+                                       g_registryStore.keyClass.c_str(), access);
     }
   }
   ~OpenedKey() {
@@ -48,11 +48,14 @@ void CopyCutToFit(char* buffer, size_t bufferSize, const char* text) {
 // Reads a string value into `buffer` and terminates it there.  A string that
 // fills the whole buffer without a terminator of its own counts as too long.
 bool QueryTerminatedString(RegistryRoot root, const char* name, char* buffer, size_t bufferSize) {
-  OpenedKey opened(root);
+  OpenedKey opened(root, KeyAccess::Read);
   if (!opened.IsOpen()) return false;
   size_t room = std::min<size_t>(bufferSize, std::numeric_limits<uint32_t>::max());
   uint32_t length = static_cast<uint32_t>(room);
-  if (!opened.Backend().QueryValue(opened.Key(), OrEmpty(name), buffer, &length)) return false;
+  RegistryValueType type;
+  if (!opened.Backend().QueryValue(opened.Key(), OrEmpty(name), buffer, &length, &type)) {
+    return false;
+  }
   if (length < room) {
     buffer[length] = '\0';
     return true;
@@ -80,11 +83,15 @@ void SelectRegistryKey(WindowHandle window, const char* keyPath) {
 }
 
 int32_t ReadUserDword(const char* name, int32_t defaultValue) {
-  OpenedKey opened(RegistryRoot::CurrentUser);
+  OpenedKey opened(RegistryRoot::CurrentUser, KeyAccess::Read);
   if (!opened.IsOpen()) return defaultValue;
   unsigned char bytes[4] = {0, 0, 0, 0};
   uint32_t length = sizeof bytes;
-  if (!opened.Backend().QueryValue(opened.Key(), OrEmpty(name), bytes, &length)) {
+  RegistryValueType type;
+  // A value of another type (text entered by hand, a binary blob) is not a
+  // number this program stored: it counts as missing.
+  if (!opened.Backend().QueryValue(opened.Key(), OrEmpty(name), bytes, &length, &type) ||
+      type != RegistryValueType::Dword) {
     return defaultValue;
   }
   // Little-endian, as REG_DWORD is; a short value leaves the high bytes zero.
@@ -93,7 +100,7 @@ int32_t ReadUserDword(const char* name, int32_t defaultValue) {
 }
 
 bool WriteUserDword(const char* name, int32_t value) {
-  OpenedKey opened(RegistryRoot::CurrentUser);
+  OpenedKey opened(RegistryRoot::CurrentUser, KeyAccess::Write);
   if (!opened.IsOpen()) return false;
   return opened.Backend().SetDwordValue(opened.Key(), OrEmpty(name), static_cast<uint32_t>(value));
 }
@@ -103,7 +110,7 @@ char* ReadMachineString(const char* name, char* buffer, size_t bufferSize, const
 }
 
 bool WriteMachineString(const char* name, const char* text) {
-  OpenedKey opened(RegistryRoot::LocalMachine);
+  OpenedKey opened(RegistryRoot::LocalMachine, KeyAccess::Write);
   if (!opened.IsOpen()) return false;
   text = OrEmpty(text);
   // The terminator is stored with the text, as string values must be, so that

@@ -19,24 +19,26 @@
 #include "view/registry_backend.h"
 #include "view/registry_store.h"
 
-enum class RegistryValueKind { Dword, String, Binary };
-
-struct RegistryValue { RegistryValueKind kind; std::vector<uint8_t> data; };
+struct RegistryValue { RegistryValueType kind; std::vector<uint8_t> data; };
 
 class MemoryRegistry : public RegistryBackend {
  public:
   std::set<RegistryRoot> failingRoots;  // opens under these roots fail
+  std::set<RegistryRoot> readOnlyRoots; // opens for writing under these roots fail
   bool failWrites = false;              // every set fails and changes nothing
   int opens = 0;                        // successful opens, ever
 
-  RegistryKey OpenOrCreateKey(RegistryRoot root, const char* path, const char* keyClass) override {
+  RegistryKey OpenOrCreateKey(RegistryRoot root, const char* path, const char* keyClass,
+                              KeyAccess access) override {
     if (failingRoots.count(root)) return nullptr;
+    if (access == KeyAccess::Write && readOnlyRoots.count(root)) return nullptr;
     Key* key = &Create(root, path, keyClass);
     openHandles_.insert(key);
     ++opens;
     return key;
   }
-  bool QueryValue(RegistryKey handle, const char* name, void* data, uint32_t* size) override {
+  bool QueryValue(RegistryKey handle, const char* name, void* data, uint32_t* size,
+                  RegistryValueType* type) override {
     const Key* key = OpenKey(handle, "query");
     if (!key) return false;
     auto value = key->values.find(name);
@@ -44,13 +46,14 @@ class MemoryRegistry : public RegistryBackend {
     const std::vector<uint8_t>& bytes = value->second.data;
     if (!bytes.empty()) std::memcpy(data, bytes.data(), bytes.size());
     *size = static_cast<uint32_t>(bytes.size());
+    *type = value->second.kind;
     return true;
   }
   bool SetDwordValue(RegistryKey handle, const char* name, uint32_t value) override {
-    return Set(handle, name, {RegistryValueKind::Dword, LittleEndian(value)});
+    return Set(handle, name, {RegistryValueType::Dword, LittleEndian(value)});
   }
   bool SetStringValue(RegistryKey handle, const char* name, const char* text, uint32_t length) override {
-    return Set(handle, name, {RegistryValueKind::String, std::vector<uint8_t>(text, text + length)});
+    return Set(handle, name, {RegistryValueType::String, std::vector<uint8_t>(text, text + length)});
   }
   void CloseKey(RegistryKey handle) override {
     if (OpenKey(handle, "close")) openHandles_.erase(openHandles_.find(static_cast<Key*>(handle)));
@@ -68,22 +71,22 @@ class MemoryRegistry : public RegistryBackend {
   std::optional<int32_t> Dword(RegistryRoot root, const std::string& path, const std::string& name) const {
     auto values = Values(root, path);
     auto value = values.find(name);
-    if (value == values.end() || value->second.kind != RegistryValueKind::Dword) return std::nullopt;
+    if (value == values.end() || value->second.kind != RegistryValueType::Dword) return std::nullopt;
     int32_t dword;
     std::memcpy(&dword, value->second.data.data(), 4);  // both builds run little-endian
     return dword;
   }
   void PutDword(RegistryRoot root, const std::string& path, const std::string& name, int32_t value) {
-    PutRaw(root, path, name, RegistryValueKind::Dword, LittleEndian(static_cast<uint32_t>(value)));
+    PutRaw(root, path, name, RegistryValueType::Dword, LittleEndian(static_cast<uint32_t>(value)));
   }
   void PutRaw(RegistryRoot root, const std::string& path, const std::string& name,
-              RegistryValueKind kind, std::vector<uint8_t> data) {
+              RegistryValueType kind, std::vector<uint8_t> data) {
     Create(root, path, "").values[name] = {kind, std::move(data)};
   }
   // A string value as Windows stores it, with its terminating NUL.
   void PutString(RegistryRoot root, const std::string& path, const std::string& name,
                  const std::string& text) {
-    PutRaw(root, path, name, RegistryValueKind::String, {text.c_str(), text.c_str() + text.size() + 1});
+    PutRaw(root, path, name, RegistryValueType::String, {text.c_str(), text.c_str() + text.size() + 1});
   }
   size_t OpenHandles() const { return openHandles_.size(); }
 

@@ -33,7 +33,7 @@ TEST(OpenInBrowser, StartsTheRegisteredBrowserAndKeepsNoHandle) {
   std::vector<uint8_t> bytes(command.begin(), command.end());
   bytes.push_back(0);
   registry.PutRaw(RegistryRoot::ClassesRoot, "HTTP\\shell\\open\\command", "",
-                  RegistryValueKind::String, bytes);
+                  RegistryValueType::String, bytes);
   const char* const text = "-new http://nivarel.example.com/";
 
   // The shell keeps what it sets up on its first use; the second start shows

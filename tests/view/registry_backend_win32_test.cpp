@@ -75,12 +75,17 @@ TEST_F(Win32RegistryTest, DwordsRoundTripUnderTheCurrentUserOrReadAsTheDefault) 
   }
   EXPECT_EQ(TypeAndSize(HKEY_CURRENT_USER, "mod1 depth"), std::make_pair(DWORD{REG_DWORD}, DWORD{4}));
 
+  // Only a REG_DWORD is a number: text typed in by hand, blobs of any size
+  // and 64-bit values read as missing.
   const unsigned char eight[8] = {1, 2, 3, 4, 5, 6, 7, 8};
   PutRaw(HKEY_CURRENT_USER, "binary8", REG_BINARY, eight, sizeof eight);
+  PutRaw(HKEY_CURRENT_USER, "binary4", REG_BINARY, eight, 4);
   PutRaw(HKEY_CURRENT_USER, "binary2", REG_BINARY, eight, 2);
-  EXPECT_EQ(ReadUserDword("missing", -9999), -9999);
-  EXPECT_EQ(ReadUserDword("binary8", -9999), -9999);
-  EXPECT_EQ(ReadUserDword("binary2", -9999), 0x0201);
+  PutRaw(HKEY_CURRENT_USER, "qword", REG_QWORD, eight, 8);
+  PutRaw(HKEY_CURRENT_USER, "text", REG_SZ, "150", 4);
+  for (const char* name : {"missing", "binary8", "binary4", "binary2", "qword", "text"}) {
+    EXPECT_EQ(ReadUserDword(name, -9999), -9999) << name;
+  }
 }
 
 TEST_F(Win32RegistryTest, StringsRoundTripUnderTheLocalMachineAndReadUnderTheClassesRoot) {

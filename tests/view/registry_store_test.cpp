@@ -58,8 +58,8 @@ TEST_F(RegistryStoreTest, SelectionHoldsAnyPathAndTheClassCutToFortyBytes) {
 }
 
 TEST_F(RegistryStoreTest, StringReadsStayInsideTheBufferAndAreAlwaysTerminated) {
-  registry.PutRaw(kClasses, kSettingsKeyPath, "terminated", RegistryValueKind::String, Bytes(std::string("abc\0", 4)));
-  registry.PutRaw(kClasses, kSettingsKeyPath, "bare", RegistryValueKind::String, Bytes("abcd"));
+  registry.PutRaw(kClasses, kSettingsKeyPath, "terminated", RegistryValueType::String, Bytes(std::string("abc\0", 4)));
+  registry.PutRaw(kClasses, kSettingsKeyPath, "bare", RegistryValueType::String, Bytes("abcd"));
   const struct { const char* name; size_t size; const char* defaultText; std::string expected; } cases[] = {
       {"terminated", 4, "dflt", "abc"},  // fits exactly with its own NUL
       {"terminated", 3, "dflt", "df"},   // too long: the default, cut to fit
