@@ -28,12 +28,6 @@ float DistanceStep(float depth, float fallback) {
   return fifties >= 1.0 ? static_cast<float>(fifties) : fallback;
 }
 
-float ClampSpeed(float speed) {
-  if (speed > kMaxSpeed) speed = kMaxSpeed;
-  if (speed < kMinSpeed) speed = kMinSpeed;
-  return speed;
-}
-
 void StepBackToPreviousModule() {
   StoreModule(g_nCurrentModule);
   g_nCurrentModule = PreviousActiveModule(g_nCurrentModule);
