@@ -134,7 +134,7 @@ uint32_t JpegInput::readHeaderBits(int count) { return readBits(count, false); }
 
 int JpegInput::peekHeaderByte() const { return static_cast<int>((bitBuffer_ >> 8) & 0xFF); }
 
-void JpegInput::handOverToEntropy(bool wide) {
+void JpegInput::handOverToEntropy() {
   // The undelivered bits in stream order: the low half, then the unread top
   // bits of the high half.
   int undelivered = 16 + bitsLeft_;
@@ -142,11 +142,6 @@ void JpegInput::handOverToEntropy(bool wide) {
       (static_cast<uint64_t>(bitBuffer_ & 0xFFFFu) << bitsLeft_) | (bitBuffer_ >> (32 - bitsLeft_));
   for (int byte = 0; byte < undelivered / 8; ++byte) {
     unreadByte(static_cast<int>((stream >> (8 * byte)) & 0xFF));
-  }
-  if (wide) {
-    primeWideReader();
-  } else {
-    primeEntropyReader();
   }
 }
 
