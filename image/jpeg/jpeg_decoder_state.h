@@ -127,7 +127,9 @@ class JpegInput {
   int nextInputByte();
   void unreadByte(int byte);
   // A byte of entropy-coded data: drops stuffed zeros and never consumes a
-  // marker, handing out 0xFF bytes in front of it instead.
+  // marker, handing out 0xFF bytes in front of it instead; once the source
+  // has ended it hands out 0xFF for ever, the synthetic end marker staying
+  // next in the input as a real marker would.
   int nextEntropyByte();
 
   // The 32-bit reader, fed either from the headers (byte by byte) or from

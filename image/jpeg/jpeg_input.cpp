@@ -95,9 +95,18 @@ void JpegInput::unreadByte(int byte) {
 int JpegInput::nextEntropyByte() {
   bool synthetic = false;
   int byte = nextInputByte(synthetic);
-  if (byte != kMarkerPrefix || synthetic) return byte;
+  // After the end of the source the data reads as 1 bits, as in front of a
+  // marker, and the synthetic end marker stays next in the input from its
+  // first byte on: the rest of a cut picture decodes, and whatever looks for
+  // a marker afterwards finds the end of the image.
+  if (synthetic) {
+    endToggle_ = false;
+    return kMarkerPrefix;
+  }
+  if (byte != kMarkerPrefix) return byte;
   int next = nextInputByte(synthetic);
   if (synthetic) {
+    endToggle_ = false;
     unreadByte(kMarkerPrefix);
     return kMarkerPrefix;
   }

@@ -114,19 +114,51 @@ TEST(JpegScan, TablesAfterTheScanAreProcessed) {
   EXPECT_EQ(Decode(StreamBuilder().raw(image).segmentWithLength(0xFE, 1, {}).eoi().bytes).status, SegmentLengthBad);
 }
 
-TEST(JpegScan, SourceEndingInsideTheScanCompletes) {
-  // Tables that leave the all-ones codes unassigned: whatever follows decodes
-  // as small DC differences and ends of block.
-  StreamBuilder s;
-  s.soi().dqt(0).segment(0xC4, StreamBuilder::HuffmanTable(0x00, {1, 1}, {0, 7}))
-      .segment(0xC4, StreamBuilder::HuffmanTable(0x10, {1}, {0})).sof(0xC0, 64, 64, {{1, 1, 1, 0}}).sos({{1, 0, 0}});
-  s.raw(BitWriter().bits(0b10, 2).bits(80, 7).bits(0, 1).finish());
-  for (bool useMmx : {false, true}) {
-    for (int chunk : {1, 4096}) {
-      DecodeResult result = Decode(s.bytes, useMmx, chunk);
-      EXPECT_EQ(result.status, 0);
-      ASSERT_EQ(result.lines.size(), 64u);
-      EXPECT_EQ(result.lines[0][0], 138);
+// Ten 8 x 8 blocks in a column, each of 3 bytes: DC differences of +-200
+// (category 8) and an end of block.
+Bytes TenRows() {
+  BitWriter data;
+  for (int i = 0; i < 10; ++i) data.dc(i % 2 ? -200 : 200).endOfBlock();
+  return Grey(8, 80, data.finish());
+}
+
+// A grey block refined: DC and AC first scans with Al = 1, then an AC
+// refinement that corrects two values and adds two.
+Bytes RefinedBlock() {
+  StreamBuilder s = StreamBuilder().greyHeaders(8, 8, 0xC2);
+  s.sos({{1, 0, 0}}, 0, 0, 0, 1).raw(BitWriter().dc(21).finish());
+  s.sos({{1, 0, 0}}, 1, 63, 0, 1).raw(BitWriter().ac(0, 1).ac(0, -1).endOfBlock().finish());
+  BitWriter refine;
+  refine.symbol(0x21).bits(1, 1).bits(1, 1).bits(0, 1).symbol(0x01).bits(0, 1).endOfBlock();
+  return s.sos({{1, 0, 0}}, 1, 63, 1, 0).raw(refine.finish()).eoi().bytes;
+}
+
+// A source that ends inside the entropy-coded data: from there on the data
+// reads as 1 bits, which these tables decode as DC differences of 0 and ends
+// of block, so a cut picture completes with the lines before the cut intact
+// and the rest flat; a restart due after the end finds the end marker.
+TEST(JpegScan, CutStreams) {
+  const Bytes restarts = RestartImage({0, 1, 2, 3, 4, 5, 6, 7, 0});
+  struct Case { const char* name; Bytes whole; size_t kept; int status; size_t intactLines; };
+  const Case cases[] = {
+      {"BaselineCutBetweenRows", TenRows(), TenRows().size() - 2 - 3 * 6, 0, 32},
+      {"BaselineCutInsideARow", TenRows(), TenRows().size() - 2 - 3 * 6 + 2, 0, 40},  // before its end of block
+      {"CutBeforeTheLastInterval", restarts, restarts.size() - 2 - 3 - 2, RestartMarkerBad, 0},
+      {"ProgressiveCutInARefinement", RefinedBlock(), RefinedBlock().size() - 5, 0, 0},  // after a new value
+  };
+  for (const Case& c : cases) {
+    const Bytes cut(c.whole.begin(), c.whole.begin() + static_cast<std::ptrdiff_t>(c.kept));
+    for (bool useMmx : {false, true}) {
+      for (int chunk : {1, 4096}) {
+        SCOPED_TRACE(testing::Message() << c.name << (useMmx ? " mmx" : " llm") << " chunk " << chunk);
+        const DecodeResult whole = Decode(c.whole, useMmx), result = Decode(cut, useMmx, chunk);
+        EXPECT_EQ(result.status, c.status);
+        if (c.status != 0) continue;
+        ASSERT_EQ(result.lines.size(), whole.lines.size());
+        for (size_t y = 0; y < result.lines.size() && c.intactLines > 0; ++y) {
+          EXPECT_EQ(result.lines[y], whole.lines[std::min(y, c.intactLines - 1)]) << "line " << y;
+        }
+      }
     }
   }
 }
