@@ -128,8 +128,9 @@ bool JpegDecoderState::computeBlockOrder() {
     }
   }
   // Sequential rows are decoded into the coefficient row; a scan whose MCU
-  // row is longer than the frame's would overrun it.
-  if (scanMcusPerRow * scanBlocksPerMcu > blocksPerRow) return fail(InternalLimit);
+  // row is longer than the frame's would overrun it.  A progressive scan
+  // writes only inside its coefficient buffers, and its own checks speak.
+  if (!progressive && scanMcusPerRow * scanBlocksPerMcu > blocksPerRow) return fail(InternalLimit);
   return true;
 }
 

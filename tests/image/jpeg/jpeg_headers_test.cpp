@@ -157,6 +157,9 @@ const StatusCase kStatusCases[] = {
      InternalLimit, kAtStart},
     {"ProgressiveAcScanOfTwoComponents", [] { return Progressive({{1, 0, 0}, {2, 0, 0}}, 1, 5, 0, 0); },
      SpectralRangeBad, kAtStart},
+    {"ProgressiveAcScanNamesLumaTwice",  // 8 blocks per MCU, within the 10 and more than the frame's 6
+     [] { return OneScan({{1, 2, 2, 0}, {2, 1, 1, 0}, kCr}, {{1, 0, 0}, {1, 0, 0}}, 0xC2, 1, 5); }, SpectralRangeBad,
+     kAtStart},
     {"ProgressiveEndBeforeStart", [] { return Progressive(kY, 6, 5, 0, 0); }, SpectralRangeBad, kAtStart},
     {"ProgressiveEndBeyond63", [] { return Progressive(kY, 1, 64, 0, 0); }, SpectralRangeBad, kAtStart},
     {"ProgressiveDcScanWithAcBand", [] { return Progressive(kY, 0, 5, 0, 0); }, SpectralRangeBad, kAtStart},
