@@ -14,6 +14,7 @@ constexpr int kSequentialFrame = 0xC0;
 constexpr int kExtendedFrame = 0xC1;
 constexpr int kProgressiveFrame = 0xC2;
 constexpr int kArithmeticFrame = 0xC9;
+constexpr int kNoColourTransform = 0;  // the Adobe segment's transform for RGB samples
 
 // Everything up to and including the frame header.
 bool ParseHeaders(JpegDecoderState& d) {
@@ -56,7 +57,11 @@ void JpegDecoderState::chooseKernels() {
 }
 
 bool JpegDecoderState::holdsRgb() const {
-  return false;
+  // The usual rule for JPEG files: a JFIF segment means YCbCr; else
+  // the Adobe segment's transform decides; else component ids 'R', 'G', 'B'.
+  if (componentCount != 3 || sawJfif) return false;
+  if (adobeTransform >= 0) return adobeTransform == kNoColourTransform;
+  return components[0].id == 'R' && components[1].id == 'G' && components[2].id == 'B';
 }
 
 void JpegDecoderState::chooseRowQuant() {

@@ -319,6 +319,9 @@ struct JpegDecoderState {
   int imageHeight = 0;
   int componentCount = 0;
   FrameComponent components[kMaxComponents];
+  // What the APP0 and APP14 segments say about the colours.
+  bool sawJfif = false;
+  int adobeTransform = -1;  // none seen
 
   // Scan.
   int scanComponentCount = 0;
@@ -399,7 +402,8 @@ struct JpegDecoderState {
   bool parseHuffmanTables();
   bool parseQuantTables();
   bool parseRestartInterval();
-  bool skipSegment();
+  // Skips a segment, noting what an APP0 or APP14 segment says about the colours.
+  bool skipSegment(int code);
   bool readHuffmanDefinition(int& remaining);
   bool readQuantTable(int& remaining);
 

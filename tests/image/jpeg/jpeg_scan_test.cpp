@@ -163,6 +163,36 @@ TEST(JpegScan, CutStreams) {
   }
 }
 
+// Samples of 138, 128 and 118 (DC differences 80, 0 and -80) in the three
+// components: RGB as they are, or YCbCr converted to 124, 145, 138.
+TEST(JpegScan, ThreeComponentsHoldRgbWhereTheSegmentsSaySo) {
+  const Bytes jfif{'J', 'F', 'I', 'F', 0, 1, 1, 0, 0, 1, 0, 1, 0, 0};
+  const auto adobe = [](int transform) { return Bytes{'A', 'd', 'o', 'b', 'e', 0, 100, 0, 0, 0, 0, uint8_t(transform)}; };
+  struct Case { const char* name; std::vector<std::pair<int, Bytes>> segments; int ids[3]; bool rgb; };
+  const Case cases[] = {
+      {"AdobeTransform0", {{0xEE, adobe(0)}}, {1, 2, 3}, true},
+      {"IdsRgb", {}, {'R', 'G', 'B'}, true},
+      {"AdobeTransform0WithJfif", {{0xE0, jfif}, {0xEE, adobe(0)}}, {'R', 'G', 'B'}, false},
+      {"IdsRgbWithJfif", {{0xE0, jfif}}, {'R', 'G', 'B'}, false},
+      {"AdobeTransform1", {{0xEE, adobe(1)}}, {'R', 'G', 'B'}, false},
+      {"NoSegments", {}, {1, 2, 3}, false},
+  };
+  for (const Case& c : cases) {
+    StreamBuilder s;
+    s.soi();
+    for (const auto& [code, payload] : c.segments) s.segment(code, payload);
+    s.dqt(0).directTables().sof(0xC0, 8, 8, {{c.ids[0], 1, 1, 0}, {c.ids[1], 1, 1, 0}, {c.ids[2], 1, 1, 0}});
+    s.sos({{c.ids[0], 0, 0}, {c.ids[1], 0, 0}, {c.ids[2], 0, 0}});
+    s.raw(BitWriter().dc(80).endOfBlock().dc(0).endOfBlock().dc(-80).endOfBlock().finish()).eoi();
+    for (bool useMmx : {false, true}) {
+      const DecodeResult result = Decode(s.bytes, useMmx);
+      ASSERT_EQ(result.lines.size(), 8u) << c.name;
+      const Bytes expected = c.rgb ? Bytes{138, 128, 118, 0} : Bytes{124, 145, 138, 0};
+      EXPECT_EQ(Bytes(result.lines[7].end() - 4, result.lines[7].end()), expected) << c.name;
+    }
+  }
+}
+
 // A source whose read fails, in the headers (the second read of pieces of 100
 // bytes, inside the junk before SOI) or inside the scan (reads 1 to 4 fill the
 // buffer for the headers; read 6 comes inside the scan): the failure is
