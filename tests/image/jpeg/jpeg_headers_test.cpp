@@ -120,8 +120,7 @@ const StatusCase kStatusCases[] = {
     {"RstAmongHeaders", [] { return GreyImage([](StreamBuilder& s) { s.marker(0xD3); }); }, MarkerUnexpected},
     {"TemAmongHeaders", [] { return GreyImage([](StreamBuilder& s) { s.marker(0x01); }); }, MarkerUnexpected},
     {"Sof9", [] { return StreamBuilder().greyHeaders(8, 8, 0xC9).bytes; }, ArithmeticUnsupported},
-    {"Sof3", [] { return StreamBuilder().greyHeaders(8, 8, 0xC3).bytes; }, FrameTypeUnsupported},
-    {"Sof10", [] { return StreamBuilder().greyHeaders(8, 8, 0xCA).bytes; }, FrameTypeUnsupported},
+    {"Sof3", [] { return StreamBuilder().greyHeaders(8, 8, 0xC3).bytes; }, FrameTypeUnsupported},  // as any other frame
     {"SosBeforeFrame", [] { return StreamBuilder().soi().sos({{1, 0, 0}}).bytes; }, FrameTypeUnsupported},
     {"Precision12", [] { return FrameHeader(8, 8, 12); }, PrecisionUnsupported},
     {"Height0", [] { return FrameHeader(8, 0); }, HeightInvalid},
