@@ -29,7 +29,7 @@
 #include <vector>
 
 #include "bench/bench_decoders.h"
-#include "image/jpeg/jpeg_processor_extensions.h"
+#include "image/cpu_features.h"
 
 namespace {
 

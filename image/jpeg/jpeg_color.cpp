@@ -5,62 +5,74 @@
 
 #include <cstring>
 
+#include "image/jpeg/jpeg_arithmetic.h"
 #include "image/jpeg/jpeg_color_blocks.h"
 #include "image/jpeg/jpeg_color_sse2.h"
+#include "image/jpeg/jpeg_engine.h"
 
 namespace {
 
-uint8_t ClampToByte(int32_t v) {
-  if (v < 0) return 0;
-  if (v > 255) return 255;
-  return static_cast<uint8_t>(v);
-}
+// A pixel from its three samples (first, second, third component).  The
+// fourth byte is left as it is: the caller sees it as the never-written byte.
+struct FromYCbCr {
+  static void Store(const JpegColorTables& t, int y, int cb, int cr, uint8_t* pixel) {
+    pixel[0] = ClampToByte(y + t.crToR[cr]);
+    pixel[1] = ClampToByte(y + ((t.crToG[cr] + t.cbToG[cb]) >> 16));
+    pixel[2] = ClampToByte(y + t.cbToB[cb]);
+  }
+};
 
-void StorePixel(const JpegColorTables& t, int y, int cb, int cr, uint8_t* pixel) {
-  pixel[0] = ClampToByte(y + t.crToR[cr]);
-  pixel[1] = ClampToByte(y + ((t.crToG[cr] + t.cbToG[cb]) >> 16));
-  pixel[2] = ClampToByte(y + t.cbToB[cb]);
-  // pixel[3] is left as it is: the caller sees it as the never-written fourth byte.
-}
+struct FromRgb {
+  static void Store(const JpegColorTables&, int red, int green, int blue, uint8_t* pixel) {
+    pixel[0] = static_cast<uint8_t>(red);
+    pixel[1] = static_cast<uint8_t>(green);
+    pixel[2] = static_cast<uint8_t>(blue);
+  }
+};
 
-// One line of an MCU whose luminance comes from lumaLeft (and lumaRight for
-// 16-pixel-wide MCUs) and whose chroma comes from one row of each chroma
-// block; chromaStep pixels share a chroma sample horizontally.
+// One line of an MCU whose first component comes from lumaLeft (and
+// lumaRight for 16-pixel-wide MCUs) and whose other two come from one row of
+// each of their blocks; chromaStep pixels share their samples horizontally.
+template <class Pixel>
 void StoreMcuLine(const JpegColorTables& t, const uint8_t* lumaLeft, const uint8_t* lumaRight,
                   const uint8_t* cbRow, const uint8_t* crRow, int chromaStep, uint8_t* out) {
   const int width = lumaRight ? 16 : 8;
   for (int x = 0; x < width; ++x) {
     const uint8_t y = x < 8 ? lumaLeft[x] : lumaRight[x - 8];
     const int j = x / chromaStep;
-    StorePixel(t, y, cbRow[j], crRow[j], out + 4 * x);
+    Pixel::Store(t, y, cbRow[j], crRow[j], out + 4 * x);
   }
 }
 
-void ConvertGreyLine(const uint8_t* sampleRow, int mcusPerRow, int r, uint8_t* line) {
+void ConvertGreyLine(const JpegColorTables&, const uint8_t* sampleRow, int mcusPerRow, int r,
+                     uint8_t* line, uint8_t*) {
   for (int mcu = 0; mcu < mcusPerRow; ++mcu) {
     std::memcpy(line + 8 * mcu, BlockRow(sampleRow, mcu, r), 8);
   }
 }
 
+template <class Pixel>
 void Convert444Line(const JpegColorTables& t, const uint8_t* sampleRow, int mcusPerRow, int r,
-                    uint8_t* line) {
+                    uint8_t* line, uint8_t*) {
   for (int mcu = 0; mcu < mcusPerRow; ++mcu) {
     const uint8_t* m = sampleRow + mcu * 3 * kBlockBytes;
-    StoreMcuLine(t, BlockRow(m, 0, r), nullptr, BlockRow(m, 1, r), BlockRow(m, 2, r), 1,
-                 line + mcu * 8 * 4);
+    StoreMcuLine<Pixel>(t, BlockRow(m, 0, r), nullptr, BlockRow(m, 1, r), BlockRow(m, 2, r), 1,
+                        line + mcu * 8 * 4);
   }
 }
 
+template <class Pixel>
 void Convert422Line(const JpegColorTables& t, const uint8_t* sampleRow, int mcusPerRow, int r,
-                    uint8_t* line) {
+                    uint8_t* line, uint8_t*) {
   for (int mcu = 0; mcu < mcusPerRow; ++mcu) {
     const uint8_t* m = sampleRow + mcu * 4 * kBlockBytes;
-    StoreMcuLine(t, BlockRow(m, 0, r), BlockRow(m, 1, r), BlockRow(m, 2, r), BlockRow(m, 3, r), 2,
-                 line + mcu * 16 * 4);
+    StoreMcuLine<Pixel>(t, BlockRow(m, 0, r), BlockRow(m, 1, r), BlockRow(m, 2, r),
+                        BlockRow(m, 3, r), 2, line + mcu * 16 * 4);
   }
 }
 
 // Lines r and r + 1 of a vertically subsampled MCU row; both share chroma row r / 2.
+template <class Pixel>
 void Convert440Lines(const JpegColorTables& t, const uint8_t* sampleRow, int mcusPerRow, int r,
                      uint8_t* lineA, uint8_t* lineB) {
   const int lumaBlock = r < 8 ? 0 : 1;
@@ -69,11 +81,14 @@ void Convert440Lines(const JpegColorTables& t, const uint8_t* sampleRow, int mcu
     const uint8_t* m = sampleRow + mcu * 4 * kBlockBytes;
     const uint8_t* cb = BlockRow(m, 2, r >> 1);
     const uint8_t* cr = BlockRow(m, 3, r >> 1);
-    StoreMcuLine(t, BlockRow(m, lumaBlock, lumaRow), nullptr, cb, cr, 1, lineA + mcu * 8 * 4);
-    StoreMcuLine(t, BlockRow(m, lumaBlock, lumaRow + 1), nullptr, cb, cr, 1, lineB + mcu * 8 * 4);
+    StoreMcuLine<Pixel>(t, BlockRow(m, lumaBlock, lumaRow), nullptr, cb, cr, 1,
+                        lineA + mcu * 8 * 4);
+    StoreMcuLine<Pixel>(t, BlockRow(m, lumaBlock, lumaRow + 1), nullptr, cb, cr, 1,
+                        lineB + mcu * 8 * 4);
   }
 }
 
+template <class Pixel>
 void Convert420Lines(const JpegColorTables& t, const uint8_t* sampleRow, int mcusPerRow, int r,
                      uint8_t* lineA, uint8_t* lineB) {
   const int leftBlock = r < 8 ? 0 : 2;
@@ -82,11 +97,28 @@ void Convert420Lines(const JpegColorTables& t, const uint8_t* sampleRow, int mcu
     const uint8_t* m = sampleRow + mcu * 6 * kBlockBytes;
     const uint8_t* cb = BlockRow(m, 4, r >> 1);
     const uint8_t* cr = BlockRow(m, 5, r >> 1);
-    StoreMcuLine(t, BlockRow(m, leftBlock, lumaRow), BlockRow(m, leftBlock + 1, lumaRow), cb, cr, 2,
-                 lineA + mcu * 16 * 4);
-    StoreMcuLine(t, BlockRow(m, leftBlock, lumaRow + 1), BlockRow(m, leftBlock + 1, lumaRow + 1),
-                 cb, cr, 2, lineB + mcu * 16 * 4);
+    StoreMcuLine<Pixel>(t, BlockRow(m, leftBlock, lumaRow), BlockRow(m, leftBlock + 1, lumaRow),
+                        cb, cr, 2, lineA + mcu * 16 * 4);
+    StoreMcuLine<Pixel>(t, BlockRow(m, leftBlock, lumaRow + 1),
+                        BlockRow(m, leftBlock + 1, lumaRow + 1), cb, cr, 2, lineB + mcu * 16 * 4);
   }
+}
+
+template <class Pixel>
+ConvertLinesKernel PixelByPixel(JpegLayout layout) {
+  switch (layout) {
+    case Layout444:
+      return Convert444Line<Pixel>;
+    case Layout422:
+      return Convert422Line<Pixel>;
+    case Layout440:
+      return Convert440Lines<Pixel>;
+    case Layout420:
+      return Convert420Lines<Pixel>;
+    case LayoutGrey:
+      break;
+  }
+  return ConvertGreyLine;
 }
 
 }  // namespace
@@ -102,38 +134,11 @@ void BuildColorTables(JpegColorTables& tables) {
   }
 }
 
-uint8_t* ConvertMcuRowLine(JpegLayout layout, const JpegColorTables& tables,
-                           const uint8_t* sampleRow, int mcusPerRow, int r, int linesLeftInMcuRow,
-                           uint8_t* lineA, uint8_t* lineB, bool fast) {
-  if (layout == LayoutGrey) {
-    ConvertGreyLine(sampleRow, mcusPerRow, r, lineA);
-    return lineA;
-  }
-  // Two lines share a chroma row, so both are made at once; the second is
-  // already waiting in lineB when its turn comes.
-  const bool twoLines = layout == Layout440 || layout == Layout420;
-  if (twoLines && linesLeftInMcuRow % 2 != 0) return lineB;
+ConvertLinesKernel ChooseLineConversion(JpegEngine engine, JpegLayout layout, bool rgb) {
+  if (layout == LayoutGrey) return ConvertGreyLine;
+  if (rgb) return PixelByPixel<FromRgb>(layout);
   if constexpr (kHaveColorSse2) {
-    if (fast) {
-      ConvertColourLinesSse2(layout, sampleRow, mcusPerRow, r, lineA, lineB);
-      return lineA;
-    }
+    if (RunsFastKernels(engine)) return ColourConversionSse2(layout);
   }
-  switch (layout) {
-    case Layout444:
-      Convert444Line(tables, sampleRow, mcusPerRow, r, lineA);
-      break;
-    case Layout422:
-      Convert422Line(tables, sampleRow, mcusPerRow, r, lineA);
-      break;
-    case Layout440:
-      Convert440Lines(tables, sampleRow, mcusPerRow, r, lineA, lineB);
-      break;
-    case Layout420:
-      Convert420Lines(tables, sampleRow, mcusPerRow, r, lineA, lineB);
-      break;
-    case LayoutGrey:
-      break;
-  }
-  return lineA;
+  return PixelByPixel<FromYCbCr>(layout);
 }

@@ -89,7 +89,8 @@ COLOUR_STEP void StoreSixteenPixels(const uint8_t* mcu, int leftBlock, int row,
   StoreEightPixels(BlockRow(mcu, leftBlock + 1, row), right, out + 32);
 }
 
-void Convert444(const uint8_t* sampleRow, int mcusPerRow, int r, uint8_t* line) {
+void Convert444(const JpegColorTables&, const uint8_t* sampleRow, int mcusPerRow, int r,
+                uint8_t* line, uint8_t*) {
   for (int mcu = 0; mcu < mcusPerRow; ++mcu) {
     const uint8_t* m = sampleRow + mcu * 3 * kBlockBytes;
     StoreEightPixels(BlockRow(m, 0, r), ComputeChromaTerms(BlockRow(m, 1, r), BlockRow(m, 2, r)),
@@ -97,7 +98,8 @@ void Convert444(const uint8_t* sampleRow, int mcusPerRow, int r, uint8_t* line) 
   }
 }
 
-void Convert422(const uint8_t* sampleRow, int mcusPerRow, int r, uint8_t* line) {
+void Convert422(const JpegColorTables&, const uint8_t* sampleRow, int mcusPerRow, int r,
+                uint8_t* line, uint8_t*) {
   for (int mcu = 0; mcu < mcusPerRow; ++mcu) {
     const uint8_t* m = sampleRow + mcu * 4 * kBlockBytes;
     const ChromaTerms t = ComputeChromaTerms(BlockRow(m, 2, r), BlockRow(m, 3, r));
@@ -106,7 +108,8 @@ void Convert422(const uint8_t* sampleRow, int mcusPerRow, int r, uint8_t* line) 
 }
 
 // Lines r and r + 1 share chroma row r / 2: its terms serve both.
-void Convert440(const uint8_t* sampleRow, int mcusPerRow, int r, uint8_t* lineA, uint8_t* lineB) {
+void Convert440(const JpegColorTables&, const uint8_t* sampleRow, int mcusPerRow, int r,
+                uint8_t* lineA, uint8_t* lineB) {
   const int block = r / 8;
   const int row = r % 8;
   for (int mcu = 0; mcu < mcusPerRow; ++mcu) {
@@ -117,7 +120,8 @@ void Convert440(const uint8_t* sampleRow, int mcusPerRow, int r, uint8_t* lineA,
   }
 }
 
-void Convert420(const uint8_t* sampleRow, int mcusPerRow, int r, uint8_t* lineA, uint8_t* lineB) {
+void Convert420(const JpegColorTables&, const uint8_t* sampleRow, int mcusPerRow, int r,
+                uint8_t* lineA, uint8_t* lineB) {
   const int leftBlock = 2 * (r / 8);
   const int row = r % 8;
   for (int mcu = 0; mcu < mcusPerRow; ++mcu) {
@@ -131,24 +135,19 @@ void Convert420(const uint8_t* sampleRow, int mcusPerRow, int r, uint8_t* lineA,
 
 }  // namespace
 
-void ConvertColourLinesSse2(JpegLayout layout, const uint8_t* sampleRow, int mcusPerRow, int r,
-                            uint8_t* lineA, uint8_t* lineB) {
+ConvertLinesKernel ColourConversionSse2(JpegLayout layout) {
   switch (layout) {
-    case Layout444:
-      Convert444(sampleRow, mcusPerRow, r, lineA);
-      break;
     case Layout422:
-      Convert422(sampleRow, mcusPerRow, r, lineA);
-      break;
+      return Convert422;
     case Layout440:
-      Convert440(sampleRow, mcusPerRow, r, lineA, lineB);
-      break;
+      return Convert440;
     case Layout420:
-      Convert420(sampleRow, mcusPerRow, r, lineA, lineB);
-      break;
+      return Convert420;
+    case Layout444:
     case LayoutGrey:
       break;
   }
+  return Convert444;
 }
 
 #endif  // __SSE2__

@@ -7,8 +7,6 @@
 #include <new>
 
 #include "image/jpeg/jpeg_decoder_state.h"
-#include "image/jpeg/jpeg_processor_extensions.h"
-#include "image/jpeg/jpeg_transform.h"
 
 namespace {
 
@@ -16,6 +14,7 @@ constexpr int kSequentialFrame = 0xC0;
 constexpr int kExtendedFrame = 0xC1;
 constexpr int kProgressiveFrame = 0xC2;
 constexpr int kArithmeticFrame = 0xC9;
+constexpr int kNoColourTransform = 0;  // the Adobe segment's transform for RGB samples
 
 // Everything up to and including the frame header.
 bool ParseHeaders(JpegDecoderState& d) {
@@ -48,44 +47,45 @@ void JpegDecoderState::releaseMemory() {
   sampleRow = nullptr;
 }
 
-bool JpegDecoderState::produceMcuRow() {
-  if (progressive) {
-    if (!loadProgressiveRow()) return false;
-  } else {
-    if (!decodeSequentialRow()) return false;
-    if (linesLeftInImage <= mcuHeight && !readEndOfImage()) return false;
-  }
-  transformRow();
-  return ok();
+void JpegDecoderState::chooseKernels() {
+  kernels.fillCoefficientRow = progressive ? ChooseProgressiveRowLoad(engine, useMmx)
+                                           : ChooseSequentialRow(engine, useMmx);
+  kernels.transformRow = ChooseRowTransform(engine, useMmx);
+  kernels.decodeProgressiveScan = ChooseProgressiveScan(engine);
+  kernels.primeEntropyReader =
+      progressive || !useMmx ? &JpegInput::primeEntropyReader : &JpegInput::primeWideReader;
 }
 
-void JpegDecoderState::transformRow() {
-  if (!useMmx && !fast) {
-    TransformRowLlm(coefficientRow, blocksPerRow, sampleRow, false);
-    return;
+bool JpegDecoderState::holdsRgb() const {
+  // The usual rule for JPEG files: a JFIF segment means YCbCr; else
+  // the Adobe segment's transform decides; else component ids 'R', 'G', 'B'.
+  if (componentCount != 3 || sawJfif) return false;
+  if (adobeTransform >= 0) return adobeTransform == kNoColourTransform;
+  return components[0].id == 'R' && components[1].id == 'G' && components[2].id == 'B';
+}
+
+void JpegDecoderState::chooseRowQuant() {
+  // The plain path's transforms take the tables in natural order.  The tables
+  // are as every block is decoded with them: a sequential scan's data holds
+  // no table segments, and a progressive image's scans are done.
+  if (!useMmx) {
+    for (int slot = 0; slot < 4; ++slot) {
+      if (quantTables[slot] == nullptr) continue;
+      for (int k = 0; k < 64; ++k) naturalQuant[slot][kZigzagToNatural[k]] = quantTables[slot][k];
+    }
   }
-  // Each block of the MCU is dequantised with its own component's table: the
-  // prescaled one in the AAN transform, the one in natural order in the fast
-  // engine's LLM transform.
-  const uint16_t* quantForBlock[kMaxMcuBlocks] = {};
+  // Each block of the MCU is dequantised with its own component's table.
   for (int b = 0; b < layoutBlocksPerMcu; ++b) {
     const McuBlock& mcuBlock = mcuBlocks[b < scanBlocksPerMcu ? b : b % scanBlocksPerMcu];
     const int slot = components[mcuBlock.component].quantSlot;
-    quantForBlock[b] = useMmx ? quantTables[slot] : naturalQuant[slot];
-  }
-  if (useMmx) {
-    TransformRowAan(coefficientRow, mcusPerRow, layoutBlocksPerMcu, quantForBlock, sampleRow, fast);
-  } else {
-    TransformRowLlmDequantising(coefficientRow, mcusPerRow, layoutBlocksPerMcu, quantForBlock,
-                                sampleRow, avx2);
+    rowQuant[b] = useMmx ? quantTables[slot] : naturalQuant[slot];
   }
 }
 
-void JpegDecoderState::keepNaturalQuant() {
-  for (int slot = 0; slot < 4; ++slot) {
-    if (quantTables[slot] == nullptr) continue;
-    for (int k = 0; k < 64; ++k) naturalQuant[slot][kZigzagToNatural[k]] = quantTables[slot][k];
-  }
+bool JpegDecoderState::produceMcuRow() {
+  if (!kernels.fillCoefficientRow(*this)) return false;
+  kernels.transformRow(coefficientRow, mcusPerRow, layoutBlocksPerMcu, rowQuant, sampleRow);
+  return ok();
 }
 
 JpegDecoder::JpegDecoder(JpegSource* source, bool useMmx, JpegEngine engine)
@@ -98,9 +98,7 @@ JpegDecoder::JpegDecoder(JpegSource* source, bool useMmx, JpegEngine engine)
   JpegDecoderState& d = *state_;
   d.source = source;
   d.useMmx = useMmx;
-  d.fast = engine != JpegEngine::Reference;
-  d.depositBits = engine == JpegEngine::Fast && ProcessorDepositsBitsFast();
-  d.avx2 = engine == JpegEngine::Fast && ProcessorHasAvx2();
+  d.engine = engine;
   d.input.attach(source, &d.failure);
   if (!ParseHeaders(d) || !d.ok()) d.releaseMemory();
 }
@@ -121,6 +119,7 @@ int JpegDecoder::startDecoding() {
   JpegDecoderState& d = *state_;
   if (d.started) return Ok;
   bool prepared = d.setUpFrame();
+  d.chooseKernels();
   if (prepared && d.progressive) {
     prepared = d.decodeProgressiveImage();
   } else if (prepared) {
@@ -131,9 +130,9 @@ int JpegDecoder::startDecoding() {
     d.releaseMemory();
     return Failed;
   }
-  // The tables as every block is decoded with them: a sequential scan's
-  // data holds no table segments, and a progressive image's scans are done.
-  if (d.fast && !d.useMmx) d.keepNaturalQuant();
+  // The colours are known once the headers up to the first scan are read.
+  d.kernels.convertLines = ChooseLineConversion(d.engine, d.layout, d.holdsRgb());
+  d.chooseRowQuant();
   d.started = true;
   return Ok;
 }
@@ -151,9 +150,14 @@ int JpegDecoder::nextScanLine(const uint8_t** line, int* byteCount) {
     }
     d.linesLeftInMcuRow = d.mcuHeight;
   }
-  int r = d.mcuHeight - d.linesLeftInMcuRow;
-  const uint8_t* converted = ConvertMcuRowLine(d.layout, d.colorTables, d.sampleRow, d.mcusPerRow,
-                                               r, d.linesLeftInMcuRow, d.lineA, d.lineB, d.fast);
+  // Two lines that share a chroma row are made at once; the second is
+  // already waiting in lineB when its turn comes.
+  const uint8_t* converted = d.lineB;
+  if (d.linesPerConversion == 1 || d.linesLeftInMcuRow % 2 == 0) {
+    const int r = d.mcuHeight - d.linesLeftInMcuRow;
+    d.kernels.convertLines(d.colorTables, d.sampleRow, d.mcusPerRow, r, d.lineA, d.lineB);
+    converted = d.lineA;
+  }
   --d.linesLeftInImage;
   --d.linesLeftInMcuRow;
   if (line != nullptr) *line = converted;

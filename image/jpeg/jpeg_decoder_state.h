@@ -10,9 +10,11 @@
 #include <cstdint>
 #include <cstring>
 
+#include "image/jpeg/jpeg_arithmetic.h"
 #include "image/jpeg/jpeg_color.h"
 #include "image/jpeg/jpeg_decoder.h"
 #include "image/jpeg/jpeg_layout.h"
+#include "image/jpeg/jpeg_transform.h"
 
 // Zigzag position k holds the coefficient at natural (row-major) index
 // kZigzagToNatural[k].
@@ -20,18 +22,6 @@ inline constexpr uint8_t kZigzagToNatural[64] = {
     0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 25, 18, 11, 4,  5,  12, 19, 26, 33, 40, 48,
     41, 34, 27, 20, 13, 6,  7,  14, 21, 28, 35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23,
     30, 37, 44, 51, 58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63};
-
-// The low 16 bits of a value, as a signed 16-bit number: where the decoder's
-// arithmetic is 16-bit, results wrap instead of overflowing.
-inline int16_t Wrap16(uint32_t value) {
-  return static_cast<int16_t>(static_cast<uint16_t>(value & 0xFFFFu));
-}
-
-// value << shift with the bits of two's complement, without the undefined
-// behaviour of shifting a negative number.
-inline uint32_t ShiftLeft(int32_t value, int shift) {
-  return static_cast<uint32_t>(value) << shift;
-}
 
 // A word loaded from memory, as the big-endian number its bytes spell.
 inline uint64_t ToBigEndian(uint64_t loaded) {
@@ -137,7 +127,9 @@ class JpegInput {
   int nextInputByte();
   void unreadByte(int byte);
   // A byte of entropy-coded data: drops stuffed zeros and never consumes a
-  // marker, handing out 0xFF bytes in front of it instead.
+  // marker, handing out 0xFF bytes in front of it instead; once the source
+  // has ended it hands out 0xFF for ever, the synthetic end marker staying
+  // next in the input as a real marker would.
   int nextEntropyByte();
 
   // The 32-bit reader, fed either from the headers (byte by byte) or from
@@ -147,8 +139,8 @@ class JpegInput {
   // The next whole byte the header reader will deliver, not consumed.
   int peekHeaderByte() const;
   // Entropy-coded data begins: the header reader's undelivered bytes go back
-  // into the input and the entropy reader (64-bit when `wide`) is primed.
-  void handOverToEntropy(bool wide);
+  // into the input, for the entropy reader that is primed next.
+  void handOverToEntropy();
   void primeEntropyReader();
   uint32_t readEntropyBits(int count);
   // The next 8 bits of entropy-coded data, not consumed.
@@ -261,8 +253,8 @@ struct CoefficientBuffer {
   int blockHeight = 0;  // coefficients
   int bytesPerBlock = 0;
   int16_t* data = nullptr;
-  // Fast engine, AC buffers: per block, bit k set when zigzag position k is
-  // non-zero (kept in the same allocation, behind the blocks).
+  // AC buffers, for the fast engine's refinement: per block, bit k set when
+  // zigzag position k is non-zero (kept in the same allocation, behind the blocks).
   uint64_t* nonZero = nullptr;
 
   // The block at (column, row), or null outside the buffer.
@@ -280,6 +272,32 @@ struct BlockCursor {
   int dy = 0;
 };
 
+// One step of the decoder over its whole state; false after a failure.
+using DecoderStep = bool (*)(JpegDecoderState&);
+
+// The kernels an image is decoded with, chosen once when decoding starts from
+// the engine, the path (useMmx), the kind of frame, its layout and colours,
+// and what the processor offers.  Rows and scans call through them instead of
+// deciding again each time.
+struct JpegKernels {
+  // The next MCU row's coefficients: a sequential scan's data decoded (and the
+  // end marker read after the last row), or a progressive image's row loaded
+  // from its coefficient buffers.
+  DecoderStep fillCoefficientRow = nullptr;
+  TransformRowKernel transformRow = nullptr;
+  ConvertLinesKernel convertLines = nullptr;
+  // One whole progressive scan; the kind of scan is settled once per scan.
+  DecoderStep decodeProgressiveScan = nullptr;
+  // The entropy reader that scan set-up and restart processing prime: the
+  // 64-bit one for sequential scans on the MMX path.
+  void (JpegInput::*primeEntropyReader)() = nullptr;
+};
+
+// The choices made next to the kernels they choose among.
+DecoderStep ChooseSequentialRow(JpegEngine engine, bool useMmx);       // jpeg_sequential.cpp
+DecoderStep ChooseProgressiveRowLoad(JpegEngine engine, bool useMmx);  // jpeg_progressive.cpp
+DecoderStep ChooseProgressiveScan(JpegEngine engine);                  // jpeg_progressive.cpp
+
 struct JpegDecoderState {
   static constexpr int kMaxComponents = 4;
   static constexpr int kMaxMcuBlocks = 10;
@@ -290,10 +308,8 @@ struct JpegDecoderState {
   JpegSource* source = nullptr;
   bool started = false;
   bool useMmx = false;
-  bool fast = true;          // JpegEngine::Fast or FastPortable
-  bool depositBits = false;  // JpegEngine::Fast on a processor that deposits bits fast
-  bool avx2 = false;         // JpegEngine::Fast on a processor with AVX2
-  bool mmxBaseline = false;
+  JpegEngine engine = JpegEngine::Fast;
+  JpegKernels kernels;
   bool progressive = false;
   BlockPool pool;
   JpegInput input;
@@ -303,6 +319,9 @@ struct JpegDecoderState {
   int imageHeight = 0;
   int componentCount = 0;
   FrameComponent components[kMaxComponents];
+  // What the APP0 and APP14 segments say about the colours.
+  bool sawJfif = false;
+  int adobeTransform = -1;  // none seen
 
   // Scan.
   int scanComponentCount = 0;
@@ -311,7 +330,7 @@ struct JpegDecoderState {
 
   // Tables.
   uint16_t* quantTables[4] = {};
-  // Fast engine, useMmx false: the tables in natural order, for the transform.
+  // useMmx false: the tables in natural order, for the transforms that dequantise.
   uint16_t naturalQuant[4][64] = {};
   uint8_t* huffmanCounts[8] = {};
   uint8_t* huffmanValues[8] = {};
@@ -330,6 +349,7 @@ struct JpegDecoderState {
   int layoutBlocksPerMcu = 0;
   int mcuWidth = 0;
   int mcuHeight = 0;
+  int linesPerConversion = 1;  // 2 for the layouts whose two lines share a chroma row
   int mcusPerRow = 0;
   int mcuRows = 0;
   int blocksPerRow = 0;
@@ -346,6 +366,8 @@ struct JpegDecoderState {
   int scanMcusPerRow = 0;
   int scanMcuRows = 0;
   McuBlock mcuBlocks[kMaxMcuBlocks];
+  // The quantisation table the row transform gives block b of each MCU.
+  const uint16_t* rowQuant[kMaxMcuBlocks] = {};
 
   // Row buffers.
   int16_t* coefficientRow = nullptr;
@@ -380,7 +402,8 @@ struct JpegDecoderState {
   bool parseHuffmanTables();
   bool parseQuantTables();
   bool parseRestartInterval();
-  bool skipSegment();
+  // Skips a segment, noting what an APP0 or APP14 segment says about the colours.
+  bool skipSegment(int code);
   bool readHuffmanDefinition(int& remaining);
   bool readQuantTable(int& remaining);
 
@@ -401,25 +424,24 @@ struct JpegDecoderState {
   // Column bases return to 0 and row bases move down one MCU row.
   void finishMcuRow(BlockCursor& cursor) const;
 
-  // Restart processing (both kinds of scan) and sequential scans
+  // Restart processing (both kinds of scan) and the end of a sequential image
   // (jpeg_sequential.cpp).
   bool processRestart();
   bool restartIfDue();
-  bool decodeSequentialRow();
   bool readEndOfImage();
 
   // Progressive scans (jpeg_progressive.cpp).
   bool decodeProgressiveImage();
   bool allocateCoefficientBuffers();
   bool checkProgressiveScan();
-  bool decodeProgressiveScan();
-  bool loadProgressiveRow();
 
-  // Output rows (jpeg_decoder.cpp).
+  // Kernels and output rows (jpeg_decoder.cpp).
+  void chooseKernels();
+  // Whether the three components hold red, green and blue rather than YCbCr.
+  bool holdsRgb() const;
+  // Fixes the quantisation table of every block of the row transform.
+  void chooseRowQuant();
   bool produceMcuRow();
-  void transformRow();
-  // Copies the quantisation tables into naturalQuant.
-  void keepNaturalQuant();
 };
 
 // Huffman symbol decoding over either entropy reader (jpeg_huffman.cpp).

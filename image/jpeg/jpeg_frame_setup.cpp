@@ -16,15 +16,16 @@ struct LayoutShape {
   int blocksPerMcu;
   int mcuWidth;
   int mcuHeight;
+  int linesPerConversion;
 };
 
 constexpr LayoutShape kColourLayouts[] = {
-    {Layout444, 1, 1, 3, 8, 8},
-    {Layout422, 2, 1, 4, 16, 8},
-    {Layout440, 1, 2, 4, 8, 16},
-    {Layout420, 2, 2, 6, 16, 16},
+    {Layout444, 1, 1, 3, 8, 8, 1},
+    {Layout422, 2, 1, 4, 16, 8, 1},
+    {Layout440, 1, 2, 4, 8, 16, 2},
+    {Layout420, 2, 2, 6, 16, 16, 2},
 };
-constexpr LayoutShape kGreyLayout = {LayoutGrey, 1, 1, 1, 8, 8};
+constexpr LayoutShape kGreyLayout = {LayoutGrey, 1, 1, 1, 8, 8, 1};
 
 int CeilDiv(int value, int divisor) { return (value + divisor - 1) / divisor; }
 
@@ -53,6 +54,7 @@ bool JpegDecoderState::setUpFrame() {
   layoutBlocksPerMcu = shape->blocksPerMcu;
   mcuWidth = shape->mcuWidth;
   mcuHeight = shape->mcuHeight;
+  linesPerConversion = shape->linesPerConversion;
   mcusPerRow = CeilDiv(imageWidth, mcuWidth);
   mcuRows = CeilDiv(imageHeight, mcuHeight);
 
@@ -85,8 +87,8 @@ bool JpegDecoderState::setUpScan(bool& found) {
   if (code != kSos) return fail(MarkerUnexpected);
   if (!parseScanHeader() || !computeBlockOrder() || !checkScanTables()) return false;
   resetPrediction();
-  mmxBaseline = !progressive && useMmx;
-  input.handOverToEntropy(mmxBaseline);
+  input.handOverToEntropy();
+  (input.*kernels.primeEntropyReader)();
   found = true;
   return ok();
 }
@@ -126,8 +128,9 @@ bool JpegDecoderState::computeBlockOrder() {
     }
   }
   // Sequential rows are decoded into the coefficient row; a scan whose MCU
-  // row is longer than the frame's would overrun it.
-  if (scanMcusPerRow * scanBlocksPerMcu > blocksPerRow) return fail(InternalLimit);
+  // row is longer than the frame's would overrun it.  A progressive scan
+  // writes only inside its coefficient buffers, and its own checks speak.
+  if (!progressive && scanMcusPerRow * scanBlocksPerMcu > blocksPerRow) return fail(InternalLimit);
   return true;
 }
 
@@ -173,7 +176,7 @@ bool JpegDecoderState::buildHuffmanTables() {
     if (!BuildHuffmanDecodeTable(huffmanCounts[slot], huffmanValues[slot], *huffmanTables[slot])) {
       return fail(HuffSegmentBad);
     }
-    if (fast && fastLookupStale[slot]) {
+    if (fastLookupStale[slot]) {
       BuildHuffmanFastLookup(*huffmanTables[slot], slot < 4);
       fastLookupStale[slot] = false;
     }

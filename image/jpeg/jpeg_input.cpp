@@ -95,9 +95,18 @@ void JpegInput::unreadByte(int byte) {
 int JpegInput::nextEntropyByte() {
   bool synthetic = false;
   int byte = nextInputByte(synthetic);
-  if (byte != kMarkerPrefix || synthetic) return byte;
+  // After the end of the source the data reads as 1 bits, as in front of a
+  // marker, and the synthetic end marker stays next in the input from its
+  // first byte on: the rest of a cut picture decodes, and whatever looks for
+  // a marker afterwards finds the end of the image.
+  if (synthetic) {
+    endToggle_ = false;
+    return kMarkerPrefix;
+  }
+  if (byte != kMarkerPrefix) return byte;
   int next = nextInputByte(synthetic);
   if (synthetic) {
+    endToggle_ = false;
     unreadByte(kMarkerPrefix);
     return kMarkerPrefix;
   }
@@ -134,7 +143,7 @@ uint32_t JpegInput::readHeaderBits(int count) { return readBits(count, false); }
 
 int JpegInput::peekHeaderByte() const { return static_cast<int>((bitBuffer_ >> 8) & 0xFF); }
 
-void JpegInput::handOverToEntropy(bool wide) {
+void JpegInput::handOverToEntropy() {
   // The undelivered bits in stream order: the low half, then the unread top
   // bits of the high half.
   int undelivered = 16 + bitsLeft_;
@@ -142,11 +151,6 @@ void JpegInput::handOverToEntropy(bool wide) {
       (static_cast<uint64_t>(bitBuffer_ & 0xFFFFu) << bitsLeft_) | (bitBuffer_ >> (32 - bitsLeft_));
   for (int byte = 0; byte < undelivered / 8; ++byte) {
     unreadByte(static_cast<int>((stream >> (8 * byte)) & 0xFF));
-  }
-  if (wide) {
-    primeWideReader();
-  } else {
-    primeEntropyReader();
   }
 }
 

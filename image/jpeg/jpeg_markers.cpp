@@ -18,6 +18,12 @@ constexpr int kJpg = 0xC8;
 constexpr int kTem = 0x01;
 constexpr int kRst0 = 0xD0;
 constexpr int kRst7 = 0xD7;
+constexpr int kApp0 = 0xE0;
+constexpr int kApp14 = 0xEE;
+// The bytes of an APP0 or APP14 segment that say what its colours are: the
+// identifier, and in the Adobe segment the colour transform after it.
+constexpr int kColourHintBytes = 12;
+constexpr int kAdobeTransformAt = 11;
 // The SOI marker's D8 may lie at offset 512 at the latest.
 constexpr int kSoiSearchBytes = 511;
 constexpr int kMaxDimension = 8192;
@@ -73,17 +79,28 @@ int JpegDecoderState::processMarkers() {
     } else if (code == kJpg || code == kTem || (code >= kRst0 && code <= kRst7)) {
       parsed = fail(MarkerUnexpected);
     } else {
-      parsed = skipSegment();
+      parsed = skipSegment(code);
     }
     if (!parsed) return -1;
   }
   return -1;
 }
 
-bool JpegDecoderState::skipSegment() {
+bool JpegDecoderState::skipSegment(int code) {
   int length = static_cast<int>(input.readHeaderBits(16));
   if (length < 2) return fail(SegmentLengthBad);
-  for (int i = 2; i < length && ok(); ++i) input.readHeaderBits(8);
+  uint8_t head[kColourHintBytes] = {};
+  int kept = 0;
+  for (int i = 2; i < length && ok(); ++i) {
+    const uint8_t byte = static_cast<uint8_t>(input.readHeaderBits(8));
+    if (kept < kColourHintBytes) head[kept++] = byte;
+  }
+  // The identifiers are compared with their terminating zero ("JFIF\0") or
+  // without it ("Adobe").
+  if (code == kApp0 && kept >= 5 && std::memcmp(head, "JFIF", 5) == 0) sawJfif = true;
+  if (code == kApp14 && kept == kColourHintBytes && std::memcmp(head, "Adobe", 5) == 0) {
+    adobeTransform = head[kAdobeTransformAt];
+  }
   return ok();
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "image/jpeg/jpeg_decoder_state.h"
+#include "image/jpeg/jpeg_engine.h"
 #include "image/jpeg/jpeg_fast_readers.h"
 #include "image/jpeg/jpeg_position_masks.h"
 
@@ -15,8 +16,9 @@ int16_t* CoefficientBuffer::block(int column, int row) const {
 
 namespace {
 
-bool AllocateBuffer(JpegDecoderState& d, CoefficientBuffer& buffer, int across, int down, int side,
-                    bool withMasks) {
+// AC buffers (side 8) carry the fast engine's masks of non-zero positions.
+bool AllocateBuffer(JpegDecoderState& d, CoefficientBuffer& buffer, int across, int down,
+                    int side) {
   buffer.blocksAcross = across;
   buffer.blocksDown = down;
   buffer.blockWidth = side;
@@ -24,6 +26,7 @@ bool AllocateBuffer(JpegDecoderState& d, CoefficientBuffer& buffer, int across, 
   buffer.bytesPerBlock = side * side * 2;
   const size_t blocks = static_cast<size_t>(across) * static_cast<size_t>(down);
   const size_t coefficients = blocks * static_cast<size_t>(side * side);
+  const bool withMasks = side == 8;
   const size_t maskSlots = withMasks ? blocks * (sizeof(uint64_t) / sizeof(int16_t)) : 0;
   buffer.data = d.allocate<int16_t>(coefficients + maskSlots);
   if (buffer.data == nullptr) return false;
@@ -417,6 +420,7 @@ bool InterleavedScanFits(const JpegDecoderState& d) {
   return true;
 }
 
+template <class Positions>
 bool DecodeScanFast(JpegDecoderState& d) {
   if (d.scanComponentCount > 1 && d.ss == 0 && InterleavedScanFits(d)) {
     return d.ah == 0 ? DecodeInterleavedDc<ScanKind::DcFirst>(d)
@@ -432,9 +436,38 @@ bool DecodeScanFast(JpegDecoderState& d) {
     return d.ah == 0 ? DecodeBlocksInOrder<ScanKind::DcFirst>(d, buffer, c)
                      : DecodeBlocksInOrder<ScanKind::DcRefine>(d, buffer, c);
   }
-  if (d.ah == 0) return DecodeBlocksInOrder<ScanKind::AcFirst>(d, buffer, c);
-  return d.depositBits ? DecodeBlocksInOrder<ScanKind::AcRefine, DepositPositions>(d, buffer, c)
-                       : DecodeBlocksInOrder<ScanKind::AcRefine, PortablePositions>(d, buffer, c);
+  return d.ah == 0 ? DecodeBlocksInOrder<ScanKind::AcFirst>(d, buffer, c)
+                   : DecodeBlocksInOrder<ScanKind::AcRefine, Positions>(d, buffer, c);
+}
+
+// A row of the image from the coefficient buffers: each block's DC value and
+// its 63 AC values.  kDequantise: the reference engine's plain path
+// dequantises them here; elsewhere the transform does.
+template <bool kDequantise>
+bool LoadRow(JpegDecoderState& d) {
+  BlockCursor cursor;
+  std::copy(d.rowLoadPositions, d.rowLoadPositions + JpegDecoderState::kMaxComponents,
+            cursor.rowBase);
+  int blockIndex = 0;
+  for (int mcu = 0; mcu < d.scanMcusPerRow; ++mcu) {
+    for (int b = 0; b < d.scanBlocksPerMcu; ++b, ++blockIndex) {
+      const int c = d.mcuBlocks[b].component;
+      int column = 0;
+      int row = 0;
+      d.nextBlockPosition(cursor, b, column, row);
+      const int16_t* dc = d.dcBuffers[c].block(column, row);
+      const int16_t* ac = d.acBuffers[c].block(column, row);
+      if (dc == nullptr || ac == nullptr) return d.fail(InternalLimit);
+      int16_t* target = d.coefficientRow + 64 * blockIndex;
+      target[0] = *dc;
+      std::copy(ac + 1, ac + 64, target + 1);
+      if (kDequantise) DequantiseBlock(target, d.quantTables[d.components[c].quantSlot]);
+    }
+  }
+  d.finishMcuRow(cursor);
+  std::copy(cursor.rowBase, cursor.rowBase + JpegDecoderState::kMaxComponents,
+            d.rowLoadPositions);
+  return true;
 }
 
 }  // namespace
@@ -443,8 +476,8 @@ bool JpegDecoderState::allocateCoefficientBuffers() {
   for (int c = 0; c < componentCount; ++c) {
     int across = mcusPerRow * components[c].h;
     int down = mcuRows * components[c].v;
-    if (!AllocateBuffer(*this, dcBuffers[c], across, down, 1, false) ||
-        !AllocateBuffer(*this, acBuffers[c], across, down, 8, fast)) {
+    if (!AllocateBuffer(*this, dcBuffers[c], across, down, 1) ||
+        !AllocateBuffer(*this, acBuffers[c], across, down, 8)) {
       return false;
     }
   }
@@ -457,7 +490,7 @@ bool JpegDecoderState::decodeProgressiveImage() {
     bool found = false;
     if (!setUpScan(found)) return false;
     if (!found) break;
-    if (!checkProgressiveScan() || !decodeProgressiveScan()) return false;
+    if (!checkProgressiveScan() || !kernels.decodeProgressiveScan(*this)) return false;
     input.primeHeaderReader();
   }
   // Rows are loaded with every component interleaved, in frame order.
@@ -480,32 +513,14 @@ bool JpegDecoderState::checkProgressiveScan() {
   return true;
 }
 
-bool JpegDecoderState::decodeProgressiveScan() {
-  return fast ? DecodeScanFast(*this) : DecodeScan<ReferenceReader>(*this);
+DecoderStep ChooseProgressiveScan(JpegEngine engine) {
+  if (!RunsFastKernels(engine)) return DecodeScan<ReferenceReader>;
+  // The refinement's position walks, on the bit-deposit instructions where
+  // the processor runs them at full speed.
+  return RunsBitDeposit(engine) ? DecodeScanFast<DepositPositions>
+                                : DecodeScanFast<PortablePositions>;
 }
 
-bool JpegDecoderState::loadProgressiveRow() {
-  BlockCursor cursor;
-  std::copy(rowLoadPositions, rowLoadPositions + kMaxComponents, cursor.rowBase);
-  int blockIndex = 0;
-  for (int mcu = 0; mcu < scanMcusPerRow; ++mcu) {
-    for (int b = 0; b < scanBlocksPerMcu; ++b, ++blockIndex) {
-      int c = mcuBlocks[b].component;
-      int column = 0;
-      int row = 0;
-      nextBlockPosition(cursor, b, column, row);
-      const int16_t* dc = dcBuffers[c].block(column, row);
-      const int16_t* ac = acBuffers[c].block(column, row);
-      if (dc == nullptr || ac == nullptr) return fail(InternalLimit);
-      int16_t* target = coefficientRow + 64 * blockIndex;
-      const uint16_t* quant = quantTables[components[c].quantSlot];
-      target[0] = *dc;
-      std::copy(ac + 1, ac + 64, target + 1);
-      // The fast engine dequantises in the transform.
-      if (!useMmx && !fast) DequantiseBlock(target, quant);
-    }
-  }
-  finishMcuRow(cursor);
-  std::copy(cursor.rowBase, cursor.rowBase + kMaxComponents, rowLoadPositions);
-  return true;
+DecoderStep ChooseProgressiveRowLoad(JpegEngine engine, bool useMmx) {
+  return !RunsFastKernels(engine) && !useMmx ? LoadRow<true> : LoadRow<false>;
 }

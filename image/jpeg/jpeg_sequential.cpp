@@ -12,6 +12,7 @@
 #endif
 
 #include "image/jpeg/jpeg_decoder_state.h"
+#include "image/jpeg/jpeg_engine.h"
 #include "image/jpeg/jpeg_fast_readers.h"
 
 namespace {
@@ -39,15 +40,17 @@ void ClearZigzag(int16_t* block, int from, int to) {
   for (int k = from; k < to; ++k) block[kZigzagToNatural[k]] = 0;
 }
 
+// kDequantise: the plain path's values are dequantised as they are decoded
+// (with the table in zigzag order); the MMX path's transform dequantises.
+template <bool kDequantise>
 struct SequentialBlock {
   int16_t* coefficients;
   int fill;               // zigzagFill of this buffer before decoding
-  const uint16_t* quant;  // zigzag order; used only when dequantising here
-  bool dequantise;
+  const uint16_t* quant;  // zigzag order
 
   int16_t scaled(int32_t value, int k) const {
-    return dequantise ? Wrap16(static_cast<uint32_t>(value) * quant[k])
-                      : Wrap16(static_cast<uint32_t>(value));
+    return kDequantise ? Wrap16(static_cast<uint32_t>(value) * quant[k])
+                       : Wrap16(static_cast<uint32_t>(value));
   }
   // Positions k.. that a run skips are zero; only those that may be dirty
   // need clearing.
@@ -56,9 +59,9 @@ struct SequentialBlock {
   }
 };
 
-template <class Reader>
-bool DecodeAcCoefficients(Reader& reader, const HuffmanDecodeTable& table,
-                          const SequentialBlock& block, int& k, JpegFailure& failure) {
+template <class Reader, class Block>
+bool DecodeAcCoefficients(Reader& reader, const HuffmanDecodeTable& table, const Block& block,
+                          int& k, JpegFailure& failure) {
   for (k = 1; k <= 63; ++k) {
     int symbol = reader.symbol(table);
     int run = symbol >> 4;
@@ -80,9 +83,9 @@ bool DecodeAcCoefficients(Reader& reader, const HuffmanDecodeTable& table,
   return true;
 }
 
-template <class Reader>
+template <class Reader, class Block>
 bool DecodeSequentialBlock(Reader& reader, const McuBlock& mcuBlock, int32_t& predictor,
-                           const SequentialBlock& block, int& zigzagFill, JpegFailure& failure) {
+                           const Block& block, int& zigzagFill, JpegFailure& failure) {
   int size = reader.symbol(*mcuBlock.dcTable);
   // Difference categories end at 15; anything above is corrupt data.
   if (size > 15) return failure.raise(EntropyDataBad);
@@ -98,16 +101,18 @@ bool DecodeSequentialBlock(Reader& reader, const McuBlock& mcuBlock, int32_t& pr
 }
 
 // The reference readers have no state of their own to hand back.
-template <class Reader>
-bool DecodeRow(JpegDecoderState& d, Reader& reader) {
+template <class Reader, bool kDequantise>
+bool DecodeRow(JpegDecoderState& d) {
+  Reader reader{d.input};
   int blockIndex = 0;
   for (int mcu = 0; mcu < d.scanMcusPerRow; ++mcu) {
     if (!d.restartIfDue()) return false;
     for (int b = 0; b < d.scanBlocksPerMcu; ++b, ++blockIndex) {
       const McuBlock& mcuBlock = d.mcuBlocks[b];
       const FrameComponent& component = d.components[mcuBlock.component];
-      SequentialBlock block{d.coefficientRow + 64 * blockIndex, d.zigzagFill[blockIndex],
-                            d.quantTables[component.quantSlot], !d.useMmx};
+      const SequentialBlock<kDequantise> block{d.coefficientRow + 64 * blockIndex,
+                                               d.zigzagFill[blockIndex],
+                                               d.quantTables[component.quantSlot]};
       if (!DecodeSequentialBlock(reader, mcuBlock, d.dcPredictors[mcuBlock.component], block,
                                  d.zigzagFill[blockIndex], d.failure)) {
         return false;
@@ -251,11 +256,7 @@ bool JpegDecoderState::processRestart() {
   eobRun = 0;
   mcusLeftInInterval = restartInterval;
   nextRestartNumber = (nextRestartNumber + 1) & 7;
-  if (mmxBaseline) {
-    input.primeWideReader();
-  } else {
-    input.primeEntropyReader();
-  }
+  (input.*kernels.primeEntropyReader)();
   return ok();
 }
 
@@ -264,20 +265,27 @@ bool JpegDecoderState::restartIfDue() {
   return processRestart();
 }
 
-bool JpegDecoderState::decodeSequentialRow() {
-  if (fast) {
-    return mmxBaseline ? FastDecodeRow<FastWideReader>(*this)
-                       : FastDecodeRow<FastNarrowReader>(*this);
-  }
-  if (mmxBaseline) {
-    WideReader reader{input};
-    return DecodeRow(*this, reader);
-  }
-  NarrowReader reader{input};
-  return DecodeRow(*this, reader);
-}
-
 bool JpegDecoderState::readEndOfImage() {
   input.primeHeaderReader();
   return processMarkers() >= 0;
+}
+
+namespace {
+
+// A row of the scan, and after the last one the end of the image.
+template <DecoderStep kDecodeRow>
+bool DecodeRowAndEnd(JpegDecoderState& d) {
+  if (!kDecodeRow(d)) return false;
+  return d.linesLeftInImage > d.mcuHeight || d.readEndOfImage();
+}
+
+}  // namespace
+
+DecoderStep ChooseSequentialRow(JpegEngine engine, bool useMmx) {
+  if (RunsFastKernels(engine)) {
+    return useMmx ? DecodeRowAndEnd<FastDecodeRow<FastWideReader>>
+                  : DecodeRowAndEnd<FastDecodeRow<FastNarrowReader>>;
+  }
+  return useMmx ? DecodeRowAndEnd<DecodeRow<WideReader, false>>
+                : DecodeRowAndEnd<DecodeRow<NarrowReader, true>>;
 }

@@ -5,6 +5,9 @@
 
 #include <cstring>
 
+#include "image/jpeg/jpeg_arithmetic.h"
+#include "image/jpeg/jpeg_engine.h"
+
 const int16_t kAanScale[64] = {
     16384, 22725, 21407, 19266, 16384, 12873, 8867,  4520,  //
     22725, 31521, 29692, 26722, 22725, 17855, 12299, 6270,  //
@@ -22,24 +25,6 @@ uint16_t PrescaleQuantValue(uint16_t value, int naturalIndex) {
 }
 
 namespace {
-
-// Two's-complement reinterpretations, written out so that no conversion is
-// implementation-defined and no signed arithmetic can overflow.
-int32_t ToSigned32(uint32_t v) {
-  return v < 0x80000000u ? static_cast<int32_t>(v)
-                         : static_cast<int32_t>(v - 0x80000000u) - 0x7FFFFFFF - 1;
-}
-
-int16_t Wrap16(int32_t v) {
-  const int32_t low = v & 0xFFFF;
-  return static_cast<int16_t>(low < 0x8000 ? low : low - 0x10000);
-}
-
-uint8_t ClampToByte(int32_t v) {
-  if (v < 0) return 0;
-  if (v > 255) return 255;
-  return static_cast<uint8_t>(v);
-}
 
 // ---- LLM ---------------------------------------------------------------------
 //
@@ -191,8 +176,7 @@ void AanPass(int16_t* x, int stride) {
 // signedness does not matter; unsigned arithmetic keeps it overflow-free.
 void Dequantise(const int16_t coefficients[64], const uint16_t quant[64], int16_t out[64]) {
   for (int i = 0; i < 64; ++i) {
-    out[i] =
-        Wrap16(static_cast<int32_t>(static_cast<uint32_t>(coefficients[i]) * quant[i] & 0xFFFFu));
+    out[i] = Wrap16(static_cast<uint32_t>(coefficients[i]) * quant[i]);
   }
 }
 
@@ -216,18 +200,11 @@ void InverseDctAan(const int16_t coefficients[64], const uint16_t prescaledQuant
 
 namespace {
 
-// The row loops, with the kernel fixed at compile time so that choosing it
-// costs nothing per block.
-template <void (*Kernel)(const int16_t*, uint8_t*)>
-void TransformBlocksLlm(const int16_t* coefficientRow, int blocksPerRow, uint8_t* sampleRow) {
-  for (int block = 0; block < blocksPerRow; ++block) {
-    Kernel(coefficientRow + 64 * block, sampleRow + 64 * block);
-  }
-}
-
+// The row loop, with the kernel fixed at compile time so that it costs
+// nothing to call per block.
 template <void (*Kernel)(const int16_t*, const uint16_t*, uint8_t*)>
-void TransformBlocksWithTables(const int16_t* coefficientRow, int mcusPerRow, int blocksPerMcu,
-                               const uint16_t* const quantForBlock[], uint8_t* sampleRow) {
+void TransformBlocks(const int16_t* coefficientRow, int mcusPerRow, int blocksPerMcu,
+                     const uint16_t* const quantForBlock[], uint8_t* sampleRow) {
   for (int mcu = 0; mcu < mcusPerRow; ++mcu) {
     for (int inMcu = 0; inMcu < blocksPerMcu; ++inMcu) {
       Kernel(coefficientRow, quantForBlock[inMcu], sampleRow);
@@ -237,7 +214,13 @@ void TransformBlocksWithTables(const int16_t* coefficientRow, int mcusPerRow, in
   }
 }
 
-// The scalar LLM transform of a block dequantised first.
+// The reference engine's plain path: its rows come dequantised.
+void InverseDctLlmOfDequantised(const int16_t coefficients[64], const uint16_t*,
+                                uint8_t samples[64]) {
+  InverseDctLlm(coefficients, samples);
+}
+
+// The fast engines' plain path where the build has no vector kernels.
 void InverseDctLlmDequantising(const int16_t coefficients[64], const uint16_t naturalQuant[64],
                                uint8_t samples[64]) {
   int16_t dequantised[64];
@@ -247,39 +230,18 @@ void InverseDctLlmDequantising(const int16_t coefficients[64], const uint16_t na
 
 }  // namespace
 
-void TransformRowLlm(const int16_t* coefficientRow, int blocksPerRow, uint8_t* sampleRow,
-                     bool fast) {
-  if constexpr (kHasSse2Transforms) {
-    if (fast) return TransformBlocksLlm<InverseDctLlmSse2>(coefficientRow, blocksPerRow, sampleRow);
-  }
-  TransformBlocksLlm<InverseDctLlm>(coefficientRow, blocksPerRow, sampleRow);
-}
-
-void TransformRowAan(const int16_t* coefficientRow, int mcusPerRow, int blocksPerMcu,
-                     const uint16_t* const quantForBlock[], uint8_t* sampleRow, bool fast) {
-  if constexpr (kHasSse2Transforms) {
-    if (fast) {
-      return TransformBlocksWithTables<InverseDctAanSse2>(coefficientRow, mcusPerRow, blocksPerMcu,
-                                                          quantForBlock, sampleRow);
+TransformRowKernel ChooseRowTransform(JpegEngine engine, bool useMmx) {
+  const bool fast = RunsFastKernels(engine);
+  if (useMmx) {
+    if constexpr (kHasSse2Transforms) {
+      if (fast) return TransformBlocks<InverseDctAanSse2>;
     }
+    return TransformBlocks<InverseDctAan>;
   }
-  TransformBlocksWithTables<InverseDctAan>(coefficientRow, mcusPerRow, blocksPerMcu, quantForBlock,
-                                           sampleRow);
-}
-
-void TransformRowLlmDequantising(const int16_t* coefficientRow, int mcusPerRow, int blocksPerMcu,
-                                 const uint16_t* const quantForBlock[], uint8_t* sampleRow,
-                                 bool useAvx2) {
+  if (!fast) return TransformBlocks<InverseDctLlmOfDequantised>;
   if constexpr (kHasAvx2Transforms) {
-    if (useAvx2) {
-      return TransformBlocksWithTables<InverseDctLlmAvx2>(coefficientRow, mcusPerRow, blocksPerMcu,
-                                                          quantForBlock, sampleRow);
-    }
+    if (RunsAvx2(engine)) return TransformBlocks<InverseDctLlmAvx2>;
   }
-  if constexpr (kHasSse2Transforms) {
-    return TransformBlocksWithTables<InverseDctLlmSse2>(coefficientRow, mcusPerRow, blocksPerMcu,
-                                                        quantForBlock, sampleRow);
-  }
-  TransformBlocksWithTables<InverseDctLlmDequantising>(coefficientRow, mcusPerRow, blocksPerMcu,
-                                                       quantForBlock, sampleRow);
+  if constexpr (kHasSse2Transforms) return TransformBlocks<InverseDctLlmSse2>;
+  return TransformBlocks<InverseDctLlmDequantising>;
 }

@@ -9,6 +9,8 @@
 #pragma once
 #include <cstdint>
 
+#include "image/jpeg/jpeg_decoder.h"
+
 // The AAN scale table: round(16384 x s(u) x s(v)), s(0) = 1, s(k) = sqrt(2) cos(k pi / 16).
 extern const int16_t kAanScale[64];
 
@@ -23,45 +25,34 @@ void InverseDctLlm(const int16_t coefficients[64], uint8_t samples[64]);
 void InverseDctAan(const int16_t coefficients[64], const uint16_t prescaledQuant[64],
                    uint8_t samples[64]);
 
-// SSE2 twins of the two transforms (jpeg_transform_sse2.cpp), byte for byte
-// the same as the scalar ones; defined only where the build targets SSE2.
+// The vector kernels, byte for byte the same as the scalar transforms; the
+// LLM ones dequantise first with a table in natural order (each product kept
+// in 16 bits, as the decoder keeps it).  The SSE2 ones are defined only where
+// the build targets SSE2 (jpeg_transform_sse2.cpp), the AVX2 one only for
+// x86-64, to be run only where ProcessorHasAvx2() (jpeg_transform_avx2.cpp).
 #if defined(__SSE2__)
 constexpr bool kHasSse2Transforms = true;
 #else
 constexpr bool kHasSse2Transforms = false;
 #endif
-void InverseDctLlmSse2(const int16_t coefficients[64], uint8_t samples[64]);
-// The same for quantised coefficients, dequantised first with a table in
-// natural order (each product kept in 16 bits, as the decoder keeps it).
-void InverseDctLlmSse2(const int16_t coefficients[64], const uint16_t naturalQuant[64],
-                       uint8_t samples[64]);
-void InverseDctAanSse2(const int16_t coefficients[64], const uint16_t prescaledQuant[64],
-                       uint8_t samples[64]);
-
-// The AVX2 twin of the dequantising LLM kernel (jpeg_transform_avx2.cpp),
-// defined only for x86-64 and to be called only where ProcessorHasAvx2().
 #if defined(__GNUC__) && defined(__x86_64__)
 constexpr bool kHasAvx2Transforms = true;
 #else
 constexpr bool kHasAvx2Transforms = false;
 #endif
+void InverseDctLlmSse2(const int16_t coefficients[64], const uint16_t naturalQuant[64],
+                       uint8_t samples[64]);
+void InverseDctAanSse2(const int16_t coefficients[64], const uint16_t prescaledQuant[64],
+                       uint8_t samples[64]);
 void InverseDctLlmAvx2(const int16_t coefficients[64], const uint16_t naturalQuant[64],
                        uint8_t samples[64]);
 
-// The row transforms: every block of a coefficient row to its 64 bytes of the
-// sample row (block i to bytes 64i..64i+63). fast takes the SSE2 kernels when
-// the build has them; otherwise, and always when fast is false, the scalar ones.
-void TransformRowLlm(const int16_t* coefficientRow, int blocksPerRow, uint8_t* sampleRow,
-                     bool fast);
+// A row transform: every block of a coefficient row to its 64 bytes of the
+// sample row (block i to bytes 64i..64i+63), block b of each MCU with the
+// table quantForBlock[b]: prescaled on the MMX path; in natural order on the
+// plain path, where only the reference engine's rows come dequantised already.
+using TransformRowKernel = void (*)(const int16_t* coefficientRow, int mcusPerRow,
+                                    int blocksPerMcu, const uint16_t* const quantForBlock[],
+                                    uint8_t* sampleRow);
 
-// The fast engine's LLM row transform on quantised coefficients: block b of
-// each MCU is dequantised with quantForBlock[b] (natural order) first, which
-// gives what TransformRowLlm gives on the dequantised row.  useAvx2 takes the
-// AVX2 kernel, which only a processor with AVX2 may be asked to run.
-void TransformRowLlmDequantising(const int16_t* coefficientRow, int mcusPerRow, int blocksPerMcu,
-                                 const uint16_t* const quantForBlock[], uint8_t* sampleRow,
-                                 bool useAvx2);
-
-// quantForBlock[b] is the prescaled table of block b of each MCU.
-void TransformRowAan(const int16_t* coefficientRow, int mcusPerRow, int blocksPerMcu,
-                     const uint16_t* const quantForBlock[], uint8_t* sampleRow, bool fast);
+TransformRowKernel ChooseRowTransform(JpegEngine engine, bool useMmx);

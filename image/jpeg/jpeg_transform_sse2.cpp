@@ -107,12 +107,6 @@ TRANSFORM_STEP void LlmOfRows(__m128i x[8], uint8_t samples[64]) {
 
 }  // namespace
 
-void InverseDctLlmSse2(const int16_t coefficients[64], uint8_t samples[64]) {
-  __m128i x[8];
-  Load8(coefficients, x);
-  LlmOfRows(x, samples);
-}
-
 void InverseDctLlmSse2(const int16_t coefficients[64], const uint16_t naturalQuant[64],
                        uint8_t samples[64]) {
   __m128i x[8];

@@ -1,14 +1,11 @@
 // The path from JPEG bytes to the RGB block that textures are built from.
 //
-// Test pictures in tests/image/data, made once with libjpeg-turbo's cjpeg:
-//   wide_odd_height.jpg  1500 x 5 colour, 4:4:4 (wider than 1024, odd height)
-//   grey.jpg             40 x 24 greyscale
-//   tile.jpg             16 x 16 colour
+// tests/image/data/four_colours.jpg, made once with libjpeg-turbo's cjpeg
+// (quality 100, 4:4:4) from a 2 x 2 picture: red, green over blue, white.
 #include "image/texture_loader.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -20,37 +17,20 @@
 #include <fstream>
 #endif
 
-#include "image/cpu_features.h"
 #include "image/jpeg_memory_source.h"
-#include "resources/resource_ids.h"
+#include "tests/image/jpeg/jpeg_stream_builder.h"
 #include "tests/support/fake_platform.h"
 #include "tests/support/test_paths.h"
 
 namespace {
 
-// The decoder's own lines (with the processor's MMX choice, as the loader
-// makes it), each reduced to RGB and stacked bottom first: the block the
-// loader must produce.
-std::vector<uint8_t> DecoderBlockBottomFirst(const std::vector<uint8_t>& jpeg) {
-  CpuidFeatures processor;
-  JpegMemorySource source(jpeg.data(), static_cast<uint32_t>(jpeg.size()));
-  JpegDecoder decoder(&source, DecoderMayUseMmx(processor));
-  std::vector<std::vector<uint8_t>> rows;
-  if (decoder.status() != 0 || decoder.startDecoding() != 0) return {};
-  const int bytesPerPixel = decoder.outputBytesPerPixel();
-  const uint8_t* line = nullptr;
-  int lineBytes = 0;
-  while (decoder.nextScanLine(&line, &lineBytes) == 0) {
-    rows.emplace_back();
-    for (int i = 0; i < decoder.imageWidth() * 3; ++i) {
-      rows.back().push_back(line[i / 3 * bytesPerPixel + (bytesPerPixel == 1 ? 0 : i % 3)]);
-    }
-  }
-  std::vector<uint8_t> block;
-  for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
-    block.insert(block.end(), row->begin(), row->end());
-  }
-  return block;
+using Bytes = std::vector<uint8_t>;
+
+// A grey 8 x 8 picture of one flat block, every pixel 138 (a DC of 80).
+Bytes FlatGrey() {
+  jpegtest::StreamBuilder s;
+  s.greyHeaders(8, 8).sos({{1, 0, 0}}).raw(jpegtest::BitWriter().dc(80).endOfBlock().finish());
+  return s.eoi().bytes;
 }
 
 class DecodeJpegImageTest : public ::testing::Test {
@@ -59,38 +39,45 @@ class DecodeJpegImageTest : public ::testing::Test {
   ScopedPlatform scoped{platform};
 };
 
-TEST_F(DecodeJpegImageTest, BlocksHoldTheDecodedRowsBottomFirstAsRgb) {
-  struct Case { const char* file; int width, height; };
-  // A full-size picture is a block of 1024 x 1024 x 3 = 3 145 728 bytes.
+// The block holds the picture bottom row first, red, green and blue per pixel
+// (within the few levels a JPEG round trip costs), grey repeated three times.
+TEST_F(DecodeJpegImageTest, BlocksHoldTheRowsBottomFirstAsRgb) {
+  struct Case { const char* what; Bytes jpeg; int width, height; Bytes bottomFirst; };
   const Case cases[] = {
-      {"resources/world.jpg", 1024, 1024},            // 4:2:0, the sphere
-      {"resources/backdrop.jpg", 1024, 1024},         // 4:4:4, the backdrop
-      {"tests/image/data/wide_odd_height.jpg", 1500, 5},  // wider than 1024; a middle row
-      {"tests/image/data/grey.jpg", 40, 24},          // each grey value becomes R, G and B
+      {"four colours", ReadSourceFile("tests/image/data/four_colours.jpg"), 2, 2,
+       {0, 0, 255, 255, 255, 255, 255, 0, 0, 0, 255, 0}},
+      {"grey", FlatGrey(), 8, 8, Bytes(8 * 8 * 3, 138)},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.file);
-    const std::vector<uint8_t> jpeg = ReadSourceFile(c.file);
-    ASSERT_FALSE(jpeg.empty());
+    SCOPED_TRACE(c.what);
+    ASSERT_FALSE(c.jpeg.empty());
     ImageBuffer image;
-    ASSERT_TRUE(DecodeJpegImage(image, jpeg.data(), static_cast<uint32_t>(jpeg.size())));
+    ASSERT_TRUE(DecodeJpegImage(image, c.jpeg.data(), static_cast<uint32_t>(c.jpeg.size())));
     EXPECT_EQ(image.width, c.width);
     EXPECT_EQ(image.height, c.height);
-    ASSERT_NE(image.pixels, nullptr);
-    const std::vector<uint8_t> expected = DecoderBlockBottomFirst(jpeg);
-    ASSERT_EQ(expected.size(), static_cast<size_t>(c.width) * c.height * 3);
-    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), image.pixels.get()));
+    EXPECT_EQ(image.bitsPerPixel, 24);
+    for (size_t i = 0; i < c.bottomFirst.size(); ++i) {
+      ASSERT_NEAR(image.pixels[i], c.bottomFirst[i], 16) << "byte " << i;
+    }
     EXPECT_TRUE(platform.messageBoxes.empty());
   }
 }
 
+// Rows longer than 1024 pixels, and a middle row that stays where it is.
+TEST(FlipRows, TurnsTheBlockUpsideDown) {
+  const size_t rowBytes = 1500 * 3;
+  Bytes block;
+  for (uint8_t row : {1, 2, 3}) block.insert(block.end(), rowBytes, row);
+  FlipRows(block.data(), rowBytes, 3);
+  for (int row = 0; row < 3; ++row) EXPECT_EQ(block[row * rowBytes + rowBytes - 1], 3 - row);
+}
+
 TEST_F(DecodeJpegImageTest, RefusedStreamsReportTheDecoderStatus) {
-  const std::vector<uint8_t> whole = ReadSourceFile("tests/image/data/tile.jpg");
-  struct Case { const char* what; std::vector<uint8_t> bytes; int status; };
+  struct Case { const char* what; Bytes bytes; int status; };
   const Case cases[] = {
       {"not a JPEG at all", {'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0}, NotJpeg},
-      {"cut off inside its tables", std::vector<uint8_t>(whole.begin(), whole.end() - 200), MarkerUnexpected},
       {"no bytes", {}, NotJpeg},
+      {"no scan after the headers", jpegtest::StreamBuilder().greyHeaders(8, 8).bytes, MarkerUnexpected},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -118,7 +105,7 @@ TEST_F(DecodeJpegImageTest, RefusedStreamsReportTheDecoderStatus) {
 // Run in a child process: with the address space limited to what is in use
 // and 64 MB more, whether the loader refuses the picture, tells the user so,
 // and leaves no block behind.
-bool RefusedForWantOfMemory(FakePlatform& platform, const std::vector<uint8_t>& jpeg) {
+bool RefusedForWantOfMemory(FakePlatform& platform, const Bytes& jpeg) {
   std::ifstream statm("/proc/self/statm");
   size_t pagesInUse = 0;
   if (!(statm >> pagesInUse)) return false;
@@ -132,17 +119,9 @@ bool RefusedForWantOfMemory(FakePlatform& platform, const std::vector<uint8_t>& 
   return !decoded && platform.messageBoxes == told && image.pixels == nullptr;
 }
 
-// A picture whose RGB block cannot be had: the tile's frame header made to
-// say 8192 x 8192, the largest the decoder takes (a block of 201 MB).
+// A picture of 8192 x 8192, the largest the decoder takes: a block of 201 MB.
 TEST_F(DecodeJpegImageTest, ABlockThatCannotBeAllocatedIsReported) {
-  std::vector<uint8_t> jpeg = ReadSourceFile("tests/image/data/tile.jpg");
-  size_t frame = 0;
-  while (frame + 9 < jpeg.size() && !(jpeg[frame] == 0xFF && jpeg[frame + 1] == 0xC0)) ++frame;
-  ASSERT_LT(frame + 9, jpeg.size()) << "the tile has no baseline frame header";
-  for (size_t field : {frame + 5, frame + 7}) {
-    jpeg[field] = 0x20;  // 8192, high byte first
-    jpeg[field + 1] = 0x00;
-  }
+  const Bytes jpeg = jpegtest::StreamBuilder().greyHeaders(8192, 8192).sos({{1, 0, 0}}).eoi().bytes;
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_EXIT(std::_Exit(RefusedForWantOfMemory(platform, jpeg) ? 0 : 1),
               ::testing::ExitedWithCode(0), "");
@@ -154,16 +133,12 @@ TEST(JpegMemorySource, ReportsTheEndOnlyWhenNothingIsLeft) {
   JpegMemorySource source(data, sizeof data);
   uint8_t buffer[8] = {};
   bool end = false;
-
-  // A request for nothing is not the end of the data.
+  // Nothing asked, then fewer bytes left than asked: no end yet.
   EXPECT_EQ(source.read(buffer, 0, end), 0);
-  EXPECT_FALSE(end);
   EXPECT_EQ(source.read(buffer, 6, end), 6);
-  EXPECT_FALSE(end);
-  // Fewer bytes left than asked: what is left, and not yet the end.
   EXPECT_EQ(source.read(buffer, 8, end), 4);
   EXPECT_FALSE(end);
-  EXPECT_EQ(std::vector<uint8_t>(buffer, buffer + 4), (std::vector<uint8_t>{6, 7, 8, 9}));
+  EXPECT_EQ(Bytes(buffer, buffer + 4), (Bytes{6, 7, 8, 9}));
   // Nothing left: the end.
   EXPECT_EQ(source.read(buffer, 8, end), 0);
   EXPECT_TRUE(end);

@@ -120,8 +120,7 @@ const StatusCase kStatusCases[] = {
     {"RstAmongHeaders", [] { return GreyImage([](StreamBuilder& s) { s.marker(0xD3); }); }, MarkerUnexpected},
     {"TemAmongHeaders", [] { return GreyImage([](StreamBuilder& s) { s.marker(0x01); }); }, MarkerUnexpected},
     {"Sof9", [] { return StreamBuilder().greyHeaders(8, 8, 0xC9).bytes; }, ArithmeticUnsupported},
-    {"Sof3", [] { return StreamBuilder().greyHeaders(8, 8, 0xC3).bytes; }, FrameTypeUnsupported},
-    {"Sof10", [] { return StreamBuilder().greyHeaders(8, 8, 0xCA).bytes; }, FrameTypeUnsupported},
+    {"Sof3", [] { return StreamBuilder().greyHeaders(8, 8, 0xC3).bytes; }, FrameTypeUnsupported},  // as any other frame
     {"SosBeforeFrame", [] { return StreamBuilder().soi().sos({{1, 0, 0}}).bytes; }, FrameTypeUnsupported},
     {"Precision12", [] { return FrameHeader(8, 8, 12); }, PrecisionUnsupported},
     {"Height0", [] { return FrameHeader(8, 0); }, HeightInvalid},
@@ -157,6 +156,9 @@ const StatusCase kStatusCases[] = {
      InternalLimit, kAtStart},
     {"ProgressiveAcScanOfTwoComponents", [] { return Progressive({{1, 0, 0}, {2, 0, 0}}, 1, 5, 0, 0); },
      SpectralRangeBad, kAtStart},
+    {"ProgressiveAcScanNamesLumaTwice",  // 8 blocks per MCU, within the 10 and more than the frame's 6
+     [] { return OneScan({{1, 2, 2, 0}, {2, 1, 1, 0}, kCr}, {{1, 0, 0}, {1, 0, 0}}, 0xC2, 1, 5); }, SpectralRangeBad,
+     kAtStart},
     {"ProgressiveEndBeforeStart", [] { return Progressive(kY, 6, 5, 0, 0); }, SpectralRangeBad, kAtStart},
     {"ProgressiveEndBeyond63", [] { return Progressive(kY, 1, 64, 0, 0); }, SpectralRangeBad, kAtStart},
     {"ProgressiveDcScanWithAcBand", [] { return Progressive(kY, 0, 5, 0, 0); }, SpectralRangeBad, kAtStart},

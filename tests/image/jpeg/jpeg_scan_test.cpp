@@ -74,10 +74,18 @@ Bytes RestartImage(const std::vector<int>& markers, int junkBefore = 0, int junk
   return s.eoi().bytes;
 }
 
+// Without its last `count` bytes.
+Bytes Cut(Bytes stream, size_t count) {
+  stream.resize(stream.size() - count);
+  return stream;
+}
+
 // What the entropy-coded data must respect: where runs and ends of block may
-// stand, the DC categories, the restart markers' order and search.
-TEST(JpegScan, EntropyDataAndRestartChecks) {
+// stand, the DC categories, the restart markers' order and search, and the
+// segments between the scan and the end of the image.
+TEST(JpegScan, EntropyDataRestartAndEndChecks) {
   const std::vector<int> inOrder{0, 1, 2, 3, 4, 5, 6, 7, 0};
+  const Bytes withoutEoi = Cut(Grey(8, 8, BitWriter().dc(8).endOfBlock().finish()), 2);
   struct Case { const char* name; Bytes image; int status; };
   const Case cases[] = {
       {"ZrlAt48", OneBlock(UpTo48().zeroRun()), 0},
@@ -92,6 +100,11 @@ TEST(JpegScan, EntropyDataAndRestartChecks) {
       {"JunkBeyondTheRestartSearch", RestartImage(inOrder, 1600, 3), RestartMarkerBad},
       // A marker after the last interval fails the search for the end of the image.
       {"RestartAfterTheLastInterval", RestartImage({0, 1, 2, 3, 4, 5, 6, 7, 0, 1}), MarkerUnexpected},
+      // A source that ends before a restart: the search finds the end of the image.
+      {"CutBeforeTheLastInterval", Cut(RestartImage(inOrder), 2 + 3 + 2), RestartMarkerBad},
+      {"TablesAfterTheScan", StreamBuilder().raw(withoutEoi).dqt(1).segment(0xFE, {'h', 'i'}).eoi().bytes, 0},
+      {"BadSegmentAfterTheScan", StreamBuilder().raw(withoutEoi).segmentWithLength(0xFE, 1, {}).eoi().bytes,
+       SegmentLengthBad},
   };
   for (const Case& c : cases) {
     for (bool useMmx : {false, true}) {
@@ -107,26 +120,91 @@ TEST(JpegScan, EntropyDataAndRestartChecks) {
   }
 }
 
-TEST(JpegScan, TablesAfterTheScanAreProcessed) {
-  Bytes image = Grey(8, 8, BitWriter().dc(8).endOfBlock().finish());
-  image.resize(image.size() - 2);  // without its EOI
-  EXPECT_EQ(Decode(StreamBuilder().raw(image).dqt(1).segment(0xFE, {'h', 'i'}).eoi().bytes).status, 0);
-  EXPECT_EQ(Decode(StreamBuilder().raw(image).segmentWithLength(0xFE, 1, {}).eoi().bytes).status, SegmentLengthBad);
+// The header reader reads ahead; when entropy-coded data begins, what it
+// read goes back into the input, even across a refill of the input buffer
+// (every 4096 bytes): wherever the data begins, it decodes the same.
+TEST(JpegScan, DataBeginningAroundARefillDecodesTheSame) {
+  BitWriter data;
+  for (int i = 0; i < 64; ++i) data.dc(i % 2 ? 37 : -29).ac(i % 5, 3 - i).endOfBlock();
+  const Bytes entropy = data.finish(), plain = Grey(64, 64, entropy);
+  const size_t headers = plain.size() - entropy.size() - 2;
+  for (size_t begin = 4090; begin < 4100; ++begin) {
+    // A comment segment in front moves the data.
+    const Bytes padding(begin - headers - 4, 'x');
+    const Bytes moved = StreamBuilder().soi().segment(0xFE, padding).raw(Bytes(plain.begin() + 2, plain.end())).bytes;
+    for (bool useMmx : {false, true}) {
+      EXPECT_EQ(Decode(moved, useMmx).lines, Decode(plain, useMmx).lines) << "data at " << begin;
+    }
+  }
 }
 
-TEST(JpegScan, SourceEndingInsideTheScanCompletes) {
-  // Tables that leave the all-ones codes unassigned: whatever follows decodes
-  // as small DC differences and ends of block.
-  StreamBuilder s;
-  s.soi().dqt(0).segment(0xC4, StreamBuilder::HuffmanTable(0x00, {1, 1}, {0, 7}))
-      .segment(0xC4, StreamBuilder::HuffmanTable(0x10, {1}, {0})).sof(0xC0, 64, 64, {{1, 1, 1, 0}}).sos({{1, 0, 0}});
-  s.raw(BitWriter().bits(0b10, 2).bits(80, 7).bits(0, 1).finish());
-  for (bool useMmx : {false, true}) {
-    for (int chunk : {1, 4096}) {
-      DecodeResult result = Decode(s.bytes, useMmx, chunk);
-      EXPECT_EQ(result.status, 0);
-      ASSERT_EQ(result.lines.size(), 64u);
-      EXPECT_EQ(result.lines[0][0], 138);
+// Ten 8 x 8 blocks in a column, each of 3 bytes: DC differences of +-200
+// (category 8) and an end of block.
+Bytes TenRows() {
+  BitWriter data;
+  for (int i = 0; i < 10; ++i) data.dc(i % 2 ? -200 : 200).endOfBlock();
+  return Grey(8, 80, data.finish());
+}
+
+// A grey block refined: DC and AC first scans with Al = 1, then an AC
+// refinement that corrects two values and adds two.
+Bytes RefinedBlock() {
+  StreamBuilder s = StreamBuilder().greyHeaders(8, 8, 0xC2);
+  s.sos({{1, 0, 0}}, 0, 0, 0, 1).raw(BitWriter().dc(21).finish());
+  s.sos({{1, 0, 0}}, 1, 63, 0, 1).raw(BitWriter().ac(0, 1).ac(0, -1).endOfBlock().finish());
+  BitWriter refine;
+  refine.symbol(0x21).bits(1, 1).bits(1, 1).bits(0, 1).symbol(0x01).bits(0, 1).endOfBlock();
+  return s.sos({{1, 0, 0}}, 1, 63, 1, 0).raw(refine.finish()).eoi().bytes;
+}
+
+// A source that ends inside the entropy-coded data: from there on the data
+// reads as 1 bits, which these tables decode as DC differences of 0 and ends
+// of block, so a cut picture completes, with the lines before the cut intact
+// and the rest flat.
+TEST(JpegScan, CutStreamsComplete) {
+  struct Case { const char* name; Bytes whole; size_t cut; size_t intactLines; };
+  const Case cases[] = {
+      {"BaselineCutBetweenRows", TenRows(), 2 + 3 * 6, 32},
+      {"BaselineCutInsideARow", TenRows(), 2 + 3 * 6 - 2, 40},  // before its end of block
+      {"ProgressiveCutInARefinement", RefinedBlock(), 5, 0},  // after a new value
+  };
+  for (const Case& c : cases) {
+    for (bool useMmx : {false, true}) {
+      for (int chunk : {1, 4096}) {
+        SCOPED_TRACE(testing::Message() << c.name << (useMmx ? " mmx" : " llm") << " chunk " << chunk);
+        const DecodeResult whole = Decode(c.whole, useMmx), result = Decode(Cut(c.whole, c.cut), useMmx, chunk);
+        EXPECT_EQ(result.status, 0);
+        ASSERT_EQ(result.lines.size(), whole.lines.size());
+        for (size_t y = 0; y < result.lines.size() && c.intactLines > 0; ++y) {
+          EXPECT_EQ(result.lines[y], whole.lines[std::min(y, c.intactLines - 1)]) << "line " << y;
+        }
+      }
+    }
+  }
+}
+
+// Samples of 138, 128 and 118 (DC differences 80, 0 and -80) in the three
+// components: RGB as they are, or YCbCr converted to 124, 145, 138.
+TEST(JpegScan, ThreeComponentsHoldRgbWhereTheSegmentsSaySo) {
+  const Bytes jfif{'J', 'F', 'I', 'F', 0, 1, 1, 0, 0, 1, 0, 1, 0, 0};
+  struct Case { const char* name; bool withJfif; int adobeTransform; int ids[3]; bool rgb; };
+  const Case cases[] = {
+      {"AdobeTransform0", false, 0, {1, 2, 3}, true},      {"IdsRgb", false, -1, {'R', 'G', 'B'}, true},
+      {"AdobeTransform0WithJfif", true, 0, {1, 2, 3}, false}, {"IdsRgbWithJfif", true, -1, {'R', 'G', 'B'}, false},
+      {"AdobeTransform1", false, 1, {'R', 'G', 'B'}, false}, {"NoSegments", false, -1, {1, 2, 3}, false},
+  };
+  for (const Case& c : cases) {
+    StreamBuilder s;
+    s.soi();
+    if (c.withJfif) s.segment(0xE0, jfif);
+    if (c.adobeTransform >= 0) s.segment(0xEE, {'A', 'd', 'o', 'b', 'e', 0, 100, 0, 0, 0, 0, uint8_t(c.adobeTransform)});
+    s.dqt(0).directTables().sof(0xC0, 8, 8, {{c.ids[0], 1, 1, 0}, {c.ids[1], 1, 1, 0}, {c.ids[2], 1, 1, 0}});
+    s.sos({{c.ids[0], 0, 0}, {c.ids[1], 0, 0}, {c.ids[2], 0, 0}});
+    s.raw(BitWriter().dc(80).endOfBlock().dc(0).endOfBlock().dc(-80).endOfBlock().finish()).eoi();
+    for (bool useMmx : {false, true}) {
+      const std::vector<uint8_t> line = Decode(s.bytes, useMmx).lines.at(7);
+      const Bytes expected = c.rgb ? Bytes{138, 128, 118, 0} : Bytes{124, 145, 138, 0};
+      EXPECT_EQ(Bytes(line.end() - 4, line.end()), expected) << c.name;
     }
   }
 }

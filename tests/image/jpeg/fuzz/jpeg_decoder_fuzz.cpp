@@ -3,40 +3,14 @@
 // decode it without touching memory outside its buffers, leaking, or
 // overflowing arithmetic, and the fast engine, in both its forms, must give
 // exactly what the plain reference gives: every status, line and source read.
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <vector>
 
 #include "image/jpeg/jpeg_decoder.h"
+#include "tests/image/jpeg/memory_jpeg_source.h"
 
 namespace {
-
-// Hands the input out in chunks of a fixed size, so that refills (and the
-// saving of the wide bit reader around them) fall at varying places.
-class ChunkedSource final : public JpegSource {
- public:
-  ChunkedSource(const uint8_t* data, size_t size, int chunk) : data_(data), size_(size), chunk_(chunk) {}
-
-  int read(uint8_t* buffer, int maxBytes, bool& endOfData) override {
-    ++reads;
-    const size_t count = std::min({size_ - position_, static_cast<size_t>(maxBytes),
-                                   static_cast<size_t>(chunk_)});
-    std::memcpy(buffer, data_ + position_, count);
-    position_ += count;
-    if (position_ == size_) endOfData = true;
-    return static_cast<int>(count);
-  }
-
-  int reads = 0;
-
- private:
-  const uint8_t* data_;
-  size_t size_;
-  size_t position_ = 0;
-  int chunk_;
-};
 
 // Pictures above this many pixels are only parsed: decoding eight thousand
 // lines of a tiny input's synthetic end-of-data bits proves nothing new and
@@ -55,7 +29,9 @@ struct Outcome {
 
 Outcome Decode(const uint8_t* data, size_t size, bool useMmx, int chunk, JpegEngine engine) {
   Outcome outcome;
-  ChunkedSource source(data, size, chunk);
+  // In chunks of a fixed size, so that refills (and the saving of the wide
+  // bit reader around them) fall at varying places.
+  MemoryJpegSource source(std::vector<uint8_t>(data, data + size), chunk);
   {
     JpegDecoder decoder(&source, useMmx, engine);
     outcome.results = {decoder.status(), decoder.imageWidth(), decoder.imageHeight()};
@@ -76,7 +52,7 @@ Outcome Decode(const uint8_t* data, size_t size, bool useMmx, int chunk, JpegEng
     }
     outcome.results.push_back(decoder.status());
   }
-  outcome.reads = source.reads;
+  outcome.reads = source.readCalls;
   return outcome;
 }
 
