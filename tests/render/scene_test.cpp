@@ -36,12 +36,9 @@ constexpr int kBackdropCorner = 58;
 
 OffscreenContext& SharedContext() {
   static OffscreenContext context;
-  static const bool opened = [] {
-    std::string error;
-    if (!context.Open(kSize, kSize, error)) ADD_FAILURE() << "offscreen GL: " << error;
-    return true;
-  }();
-  (void)opened;
+  static std::string error;
+  static const bool opened = context.Open(kSize, kSize, error);
+  EXPECT_TRUE(opened) << "offscreen GL: " << error;
   return context;
 }
 

@@ -213,6 +213,7 @@ TEST_F(FrameLoop, ARunWithoutASurfaceOrTooSlowForItClosesOrDrawsBlank) {
     EXPECT_EQ(platform.dialogs, c.advised ? advice : std::vector<RecordedDialog>());
     EXPECT_EQ(scene.Count("destroy"), c.closes);
     EXPECT_EQ(host.closed, c.closes);
+    ASSERT_FALSE(platform.posted.empty());
     EXPECT_EQ(platform.PostedIds().back(), c.closes ? kWmClose : WM_RENDER_FRAME);
   }
 }
