@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,7 @@ struct Rgb {
   int r, g, b;
   bool operator==(const Rgb& o) const { return r == o.r && g == o.g && b == o.b; }
 };
+void PrintTo(const Rgb& c, std::ostream* os) { *os << "{" << c.r << ", " << c.g << ", " << c.b << "}"; }
 
 // A pixel of the drawn picture, x from the left and y from the top.
 Rgb PixelAt(const std::vector<uint8_t>& picture, int x, int y) {
@@ -58,22 +60,17 @@ Rgb PixelAt(const std::vector<uint8_t>& picture, int x, int y) {
   return {p[0], p[1], p[2]};
 }
 
-using Texture = std::function<Rgb(int x, int y)>;
-
-GLuint MakeTexture(int width, int height, const Texture& colourAt) {
-  std::vector<uint8_t> texels;
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      const Rgb c = colourAt(x, y);
-      texels.insert(texels.end(), {uint8_t(c.r), uint8_t(c.g), uint8_t(c.b)});
-    }
-  }
+// A texture of width x height texels given bottom row first, shown unfiltered.
+GLuint MakeTexture(int width, int height, const std::vector<Rgb>& texels) {
+  std::vector<uint8_t> bytes;
+  for (const Rgb& c : texels) bytes.insert(bytes.end(), {uint8_t(c.r), uint8_t(c.g), uint8_t(c.b)});
   GLuint name = 0;
   glGenTextures(1, &name);
   glBindTexture(GL_TEXTURE_2D, name);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-  glBindTexture(GL_TEXTURE_2D, 0);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, bytes.data());
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
   return name;
 }
 
@@ -126,7 +123,7 @@ TEST_F(OffscreenGl, TexturesAreMipMappedCopiesOfTheDecodedPicture) {
   EXPECT_EQ(glGetError(), GL_NO_ERROR);
 }
 
-// A white world before a backdrop of four coloured quadrants.
+// A white world before a backdrop of four coloured quadrants, red at the top left.
 class SceneTest : public OffscreenGl {
  protected:
   void SetUp() override {
@@ -142,11 +139,8 @@ class SceneTest : public OffscreenGl {
     g_bSaverWindow = true;
     g_fSpinAngle = g_fSpinStep = 0.0f;
     g_nSpinFrames = 0;
-    SceneTextures[kWorldTextureSlot].textureName = MakeTexture(4, 4, [](int, int) { return kWhite; });
-    // Rows counted from the picture's bottom.
-    SceneTextures[kBackdropTextureSlot].textureName = MakeTexture(64, 64, [](int x, int y) {
-      return y >= 32 ? (x < 32 ? kRed : kGreen) : (x < 32 ? kBlue : kYellow);
-    });
+    SceneTextures[kWorldTextureSlot].textureName = MakeTexture(1, 1, {kWhite});
+    SceneTextures[kBackdropTextureSlot].textureName = MakeTexture(2, 2, {kBlue, kYellow, kRed, kGreen});
     g_bBuildBackdropList = true;
   }
 
