@@ -1,55 +1,25 @@
-// The GL surface on a real window, through Wine's WGL.
+// The GL surface's failure on a real window, through Wine's WGL.  Its success
+// is every end-to-end run's and the settings dialog's Windows test's first
+// step; which acceptable format scores best is the pixel-format test's
+// business.
 #include "render/gl_surface_win32.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "resources/resource_ids.h"
 #include "tests/support/fake_platform.h"
-#include "tests/support/test_paths.h"
 
 namespace {
 
-// A visible top-level window of its own for each test: a window's pixel
-// format can be set only once.
-class GlSurfaceWin32Test : public ::testing::Test {
- protected:
-  void SetUp() override {
-    window = CreateWindowExA(0, "Static", "GL surface test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                             320, 240, nullptr, nullptr, nullptr, nullptr);
-    ASSERT_NE(window, nullptr);
-  }
-  void TearDown() override {
-    DestroyGLSurface();
-    DestroyWindow(window);
-  }
-
+// Without the pictures the set-up stops after the context is made: everything
+// is released before the messages, and releasing again shows nothing more.
+TEST(GlSurfaceWin32, AFailedSetUpReleasesEverythingBeforeItsMessage) {
   FakePlatform platform;
   ScopedPlatform scoped{platform};
-  HWND window = nullptr;
-};
-
-// Which of the acceptable formats scores best is the pixel-format test's business.
-TEST_F(GlSurfaceWin32Test, MakesTheSurfaceOnAnAcceptableFormatAndReleasesItOnce) {
-  platform.resources[IDR_JPG_WORLD] = ReadSourceFile("resources/world.jpg");
-  platform.resources[IDR_JPG_BACKDROP] = ReadSourceFile("resources/backdrop.jpg");
-  ASSERT_TRUE(CreateGLSurface(window, kSurfaceColourBits));
-  EXPECT_TRUE(platform.messageBoxes.empty());
-  PIXELFORMATDESCRIPTOR chosen = {};
-  ASSERT_NE(DescribePixelFormat(g_hDC, GetPixelFormat(g_hDC), sizeof chosen, &chosen), 0);
-  EXPECT_GT(ScorePixelFormat(DescribeForScore(chosen), kSurfaceColourBits), 0u);
-  EXPECT_EQ(wglGetCurrentContext(), g_hRC);
-
-  DestroyGLSurface();
-  EXPECT_EQ(g_hDC, nullptr);
-  EXPECT_EQ(g_hRC, nullptr);
-  EXPECT_EQ(wglGetCurrentContext(), nullptr);
-  DestroyGLSurface();
-  EXPECT_TRUE(platform.messageBoxes.empty());
-}
-
-TEST_F(GlSurfaceWin32Test, AFailedSetUpReleasesEverythingBeforeItsMessage) {
+  HWND window = CreateWindowExA(0, "Static", "GL surface test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                                320, 240, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(window, nullptr);
   EXPECT_FALSE(CreateGLSurface(window, kSurfaceColourBits));
   const std::vector<RecordedMessageBox> expected = {
       {nullptr, "Could not locate image resource", "ERROR", kMbOk},
@@ -58,9 +28,9 @@ TEST_F(GlSurfaceWin32Test, AFailedSetUpReleasesEverythingBeforeItsMessage) {
   EXPECT_EQ(g_hDC, nullptr);
   EXPECT_EQ(g_hRC, nullptr);
   EXPECT_EQ(wglGetCurrentContext(), nullptr);
-
   DestroyGLSurface();
   EXPECT_EQ(platform.messageBoxes.size(), 2u);
+  DestroyWindow(window);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // A fake of the GL surface and the scene for the frame-loop tests: every call
-// is logged by name, and the probe reports the rate the test injects.
+// but the present is logged by name, and the probe reports the rate the test
+// injects.
 #pragma once
 #include <algorithm>
 #include <string>
@@ -19,28 +20,25 @@ class FakeScene : public SceneSurface {
   int framesPresented = 0;
 
   bool CreateSurface(WindowHandle window, int colourBits) override {
-    calls.push_back("create " + std::to_string(colourBits));
     surfaceWindow = window;
-    return surfaceWorks;
+    return Log("create " + std::to_string(colourBits), surfaceWorks);
   }
-  void DestroySurface() override { calls.push_back("destroy"); }
+  void DestroySurface() override { Log("destroy"); }
   void PresentFrame() override { ++framesPresented; }
   void ProbeFrameRate() override {
-    calls.push_back("probe");
+    Log("probe");
     g_bRateOk = probedRateOk;
     g_fFrameRate = probedRate;
   }
-  bool DrawBlankScene() override { return Draw("blank", scenesSucceed); }
-  bool DrawWorldScene() override { return Draw("world", scenesSucceed); }
-  bool DrawClearScene() override { return Draw("clear", true); }
+  bool DrawBlankScene() override { return Log("blank", scenesSucceed); }
+  bool DrawWorldScene() override { return Log("world", scenesSucceed); }
+  bool DrawClearScene() override { return Log("clear"); }
 
-  int Count(const std::string& call) const {
-    return static_cast<int>(std::count(calls.begin(), calls.end(), call));
-  }
+  int Count(const std::string& call) const { return static_cast<int>(std::count(calls.begin(), calls.end(), call)); }
 
  private:
-  bool Draw(const char* scene, bool result) {
-    calls.push_back(scene);
+  bool Log(const std::string& call, bool result = true) {
+    calls.push_back(call);
     return result;
   }
 };

@@ -9,35 +9,26 @@
 #include <deque>
 #include <functional>
 #include <map>
-#include <ostream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/platform.h"
 
 struct RecordedMessageBox {
   WindowHandle owner;
-  std::string text;
-  std::string caption;
+  std::string text, caption;
   unsigned style;
   bool operator==(const RecordedMessageBox& o) const {
-    return owner == o.owner && text == o.text && caption == o.caption && style == o.style;
+    return std::tie(owner, text, caption, style) == std::tie(o.owner, o.text, o.caption, o.style);
   }
 };
-
-inline void PrintTo(const RecordedMessageBox& box, std::ostream* os) {
-  *os << "{" << box.owner << ", \"" << box.text << "\", \"" << box.caption << "\", " << box.style << "}";
-}
 
 struct RecordedDialog {
   int templateId;
   WindowHandle owner;
   bool operator==(const RecordedDialog& o) const { return templateId == o.templateId && owner == o.owner; }
 };
-
-inline void PrintTo(const RecordedDialog& dialog, std::ostream* os) {
-  *os << "{" << dialog.templateId << ", " << dialog.owner << "}";
-}
 
 class FakePlatform : public Clock, public WindowQueue, public Notices, public Resources {
  public:
@@ -63,7 +54,7 @@ class FakePlatform : public Clock, public WindowQueue, public Notices, public Re
     now += milliseconds;
   }
   int MessageBox(WindowHandle owner, const char* text, const char* caption, unsigned style) override {
-    messageBoxes.push_back({owner, text ? text : "", caption ? caption : "", style});
+    messageBoxes.push_back({owner, text, caption, style});
     return kIdOk;
   }
   intptr_t RunDialog(int templateId, WindowHandle owner) override {
@@ -72,18 +63,15 @@ class FakePlatform : public Clock, public WindowQueue, public Notices, public Re
     return kIdOk;
   }
   void GetWindowClassName(WindowHandle window, char* buffer, int size) override {
-    if (size <= 0) return;
     std::snprintf(buffer, static_cast<size_t>(size), "%s", window ? className.c_str() : "");
   }
-  bool PostWindowMessage(WindowHandle window, unsigned message, uintptr_t wParam,
-                         intptr_t lParam) override {
+  bool PostWindowMessage(WindowHandle window, unsigned message, uintptr_t wParam, intptr_t lParam) override {
     Queue(window, message, wParam, lParam);
     posted.push_back(queue.back());
     return true;
   }
   bool TakeWindowMessage(WindowHandle window, WindowMessage* message) override {
-    auto it = std::find_if(queue.begin(), queue.end(),
-                           [&](const WindowMessage& m) { return m.window == window; });
+    auto it = std::find_if(queue.begin(), queue.end(), [&](const WindowMessage& m) { return m.window == window; });
     if (it == queue.end()) return false;
     *message = *it;
     queue.erase(it);
@@ -110,16 +98,7 @@ class FakePlatform : public Clock, public WindowQueue, public Notices, public Re
     return ids;
   }
   // Its own four services with the store and surface set above.
-  operator PlatformServices() {
-    PlatformServices services;
-    services.clock = this;
-    services.windows = this;
-    services.notices = this;
-    services.resources = this;
-    services.settings = settings;
-    services.surface = surface;
-    return services;
-  }
+  operator PlatformServices() { return {this, this, this, this, settings, surface}; }
 };
 
 // Puts services in force for its lifetime and the previous ones back afterwards.
