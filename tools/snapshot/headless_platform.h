@@ -4,7 +4,7 @@
 
 #include "shell/platform.h"
 
-class HeadlessPlatform final : public PlatformServices {
+class HeadlessPlatform : public PlatformServices {
  public:
   uint32_t TickCount() override;
   void Sleep(uint32_t milliseconds) override;
