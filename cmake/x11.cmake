@@ -19,3 +19,11 @@ include(GNUInstallDirs)
 install(TARGETS nivarel DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/xscreensaver)
 install(FILES ${CMAKE_SOURCE_DIR}/resources/nivarel.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/xscreensaver/config)
+
+# End to end on a private Xvfb each (tests/linux), with the label x11: the
+# window, the full screen, drawing into windows of others, and the real
+# xscreensaver daemon running it.
+foreach(script window fullscreen embedded daemon)
+  add_test(NAME x11_${script} COMMAND bash ${CMAKE_SOURCE_DIR}/tests/linux/${script}.sh $<TARGET_FILE:nivarel>)
+  set_tests_properties(x11_${script} PROPERTIES LABELS x11 TIMEOUT 120)
+endforeach()
