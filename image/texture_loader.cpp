@@ -8,7 +8,7 @@
 #include "image/cpu_features.h"
 #include "image/jpeg_memory_source.h"
 #include "render/gl_api.h"
-#include "shell/platform.h"
+#include "platform/platform.h"
 
 ImageBuffer SceneTextures[kSceneTextureCount];
 
@@ -17,7 +17,7 @@ namespace {
 constexpr int kRgbBytes = 3;
 
 void ShowError(const char* text, const char* caption) {
-  Platform().MessageBox(nullptr, text, caption, kMbOk);
+  PlatformNotices().MessageBox(nullptr, text, caption, kMbOk);
 }
 
 void ShowDecoderStatus(int status) {
@@ -125,7 +125,7 @@ bool DecodeJpegImage(ImageBuffer& image, const uint8_t* data, uint32_t size) {
 bool LoadJpegTexture(int resourceId, int slot) {
   if (slot < 0 || slot >= kSceneTextureCount) return false;
   // Windows matches resource type names without regard to case: this finds "JPG".
-  const ResourceBlock resource = Platform().FindResourceBlock("jpg", resourceId);
+  const ResourceBlock resource = PlatformResources().FindResourceBlock("jpg", resourceId);
   if (!resource.data || resource.size == 0) {
     ShowError("Could not locate image resource", "ERROR");
     return false;

@@ -15,9 +15,9 @@
 #include <map>
 #include <string>
 
-#include "view/registry_backend.h"
+#include "platform/platform.h"
 
-class SettingsFileStore final : public RegistryBackend {
+class SettingsFileStore final : public SettingsStore {
  public:
   // `readOnly` refuses every open for writing, for runs that must never
   // change the stored settings.

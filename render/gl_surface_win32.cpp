@@ -1,7 +1,7 @@
 #include "render/gl_surface_win32.h"
 
+#include "platform/platform.h"
 #include "render/gl_api.h"
-#include "shell/platform.h"
 
 HDC g_hDC = nullptr;
 HGLRC g_hRC = nullptr;
@@ -47,12 +47,12 @@ PIXELFORMATDESCRIPTOR SetDescriptor(int colourBits) {
 
 bool FailCreation(const char* text, const char* caption) {
   DestroyGLSurface();
-  Platform().MessageBox(nullptr, text, caption, kMbOk | kMbIconExclamation);
+  PlatformNotices().MessageBox(nullptr, text, caption, kMbOk | kMbIconExclamation);
   return false;
 }
 
 void ReportShutdownError(const char* text) {
-  Platform().MessageBox(nullptr, text, "SHUTDOWN ERROR", kMbOk | kMbIconInformation);
+  PlatformNotices().MessageBox(nullptr, text, "SHUTDOWN ERROR", kMbOk | kMbIconInformation);
 }
 
 void ApplyClientProjection(HWND window) {

@@ -6,12 +6,8 @@
 #include <cstdint>
 #include <functional>
 
-// Pixel-format flags and type, with the values of the Win32 API.
-constexpr uint32_t kPfdDoubleBuffer = 0x01;
-constexpr uint32_t kPfdDrawToWindow = 0x04;
-constexpr uint32_t kPfdSupportOpenGL = 0x20;
-constexpr uint32_t kPfdGenericFormat = 0x40;
-constexpr uint8_t kPfdTypeRgba = 0;
+#include "platform/system_numbers.h"
+
 
 // The fields of a pixel-format descriptor that the score reads.
 struct PixelFormatDescription {

@@ -5,9 +5,9 @@
 #include "image/image_buffer.h"
 #include "render/gl_api.h"
 #include "render/gl_surface.h"
-#include "shell/run_state.h"
 #include "view/live_view.h"
 #include "view/module_table.h"
+#include "view/run_state.h"
 
 float g_fSpinAngle = 0.0f;
 float g_fSpinStep = 0.0f;

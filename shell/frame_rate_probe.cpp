@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "render/scene.h"
-#include "shell/platform.h"
+#include "platform/platform.h"
 
 bool g_bRateOk = true;
 float g_fFrameRate = 33.0f;
@@ -18,9 +18,9 @@ constexpr float kLowestAdequateRate = 12.0f;
 
 // Milliseconds that `draws` draws take; tick differences wrap with the clock.
 uint32_t TimeDraws(bool (*drawScene)(), int draws) {
-  const uint32_t start = Platform().TickCount();
+  const uint32_t start = PlatformClock().TickCount();
   for (int i = 0; i < draws; ++i) drawScene();
-  return Platform().TickCount() - start;
+  return PlatformClock().TickCount() - start;
 }
 
 }  // namespace

@@ -19,6 +19,11 @@ bool ParseNumber(const char* text, float& value) {
 
 }  // namespace
 
+bool WritesSettings(const NativeOptions& options) {
+  const bool ownWindow = options.mode == NativeMode::Window || options.mode == NativeMode::FullScreen;
+  return ownWindow && !options.hasDepth && !options.hasSpeed;
+}
+
 unsigned long ParseWindowId(const char* text) {
   if (!text || !*text || *text == '-' || *text == '+') return 0;
   char* end = nullptr;

@@ -16,9 +16,9 @@ enum class NativeMode {
 struct NativeOptions {
   NativeMode mode = NativeMode::Window;
   unsigned long windowId = 0;  // WindowId only
-  bool hasDepth = false;       // --depth overrides the stored depth for this run
+  bool hasDepth = false;       // --depth overrides the stored depth for this run, saving nothing
   float depth = 0.0f;
-  bool hasSpeed = false;       // --speed overrides the stored speed for this run
+  bool hasSpeed = false;       // --speed overrides the stored speed for this run, saving nothing
   float speed = 0.0f;
   bool showFps = false;        // --fps: the measured rate on stderr once a second
 };
@@ -26,6 +26,12 @@ struct NativeOptions {
 // Fills `options` from the arguments; returns "" when they are sound, else a
 // one-line complaint that names the offending argument.
 std::string ParseNativeOptions(int argc, const char* const* argv, NativeOptions& options);
+
+// Whether the run may change the stored settings: the window and the full
+// screen save the view on close, unless --depth or --speed make the run a
+// one-off look; root and window-id runs never write (xscreensaver may run
+// one per monitor, and a preview beside the saver).
+bool WritesSettings(const NativeOptions& options);
 
 // A window id in decimal or 0x hex; 0 when the text is not one.
 unsigned long ParseWindowId(const char* text);

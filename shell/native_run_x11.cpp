@@ -1,50 +1,65 @@
-// The one place where the X11 host meets the frame loop: it chooses the
-// loop's roles for the mode, then hands each queued message to the loop as
-// the Win32 saver window's procedure does.
+// The one place where the X11 host meets the frame loop: the host description
+// of each mode, and the event loop that hands the queued messages to the loop
+// as the Win32 saver window's procedure does.
 #include "shell/native_run_x11.h"
 
-#include <GL/glx.h>
-
-#include "shell/run_loop.h"
-#include "shell/run_state.h"
-#include "view/keyboard_control.h"
+#include "shell/frame_loop.h"
 #include "view/live_view.h"
-#include "view/virtual_keys.h"
+#include "view/run_state.h"
 
 namespace {
-constexpr unsigned kWmClose = 0x0010;
+
+// The window mode steers as the settings dialog's preview does; root and
+// window-id draw as the small preview (no keys, the blank scene when too
+// slow); full screen is the saver itself.
+class X11FrameHost final : public FrameHost {
+ public:
+  X11FrameHost(Display* display, ::Window window, const NativeOptions& options)
+      : display_(display), window_(window), options_(options) {}
+
+  WindowHandle Window() override { return ToHandle(window_); }
+  bool IsSaverWindow() override { return options_.mode != NativeMode::Window; }
+  bool IsFullScreen() override { return options_.mode == NativeMode::FullScreen; }
+  bool SavesOnClose() override { return WritesSettings(options_); }
+  // The overrides replace the stored values after they are loaded.
+  void SettingsLoaded() override {
+    if (options_.hasDepth) g_fDepth = options_.depth;
+    if (options_.hasSpeed) g_fSpeed = options_.speed;
+  }
+  // The full-screen saver stays above whatever else opens.
+  void FrameDrawn() override {
+    if (IsFullScreen()) XRaiseWindow(display_, window_);
+  }
+
+ private:
+  Display* display_;
+  ::Window window_;
+  const NativeOptions& options_;
+};
+
 }  // namespace
 
-int RunNativeSaver(X11Platform& platform, WindowHandle window, const NativeOptions& options) {
-  const bool fullScreen = options.mode == NativeMode::FullScreen;
-  // Root and window-id runs may be many at once (one per monitor, a preview
-  // beside the saver): they never write the settings.
-  const bool savesView = fullScreen || options.mode == NativeMode::Window;
-  if (fullScreen) g_hSaverWindow = window;
-  BeginSaverRun(window);
-  if (!glXGetCurrentContext()) {
-    EndSaverRun();
+int RunNativeSaver(X11Platform& platform, Display* display, Window window,
+                   const NativeOptions& options) {
+  X11FrameHost host(display, window, options);
+  if (!StartFrameLoop(host)) {
+    EndFrameLoop();
     return 1;
   }
-  // The window steers as the settings dialog's preview does; root and
-  // window-id draw as the small preview (no keys, the blank scene when too
-  // slow); full screen is the saver itself.
-  g_bSaverWindow = options.mode != NativeMode::Window;
-  g_bFullScreen = fullScreen;
-  if (options.hasDepth) g_fDepth = options.depth;
-  if (options.hasSpeed) g_fSpeed = options.speed;
-
   WindowMessage message;
-  while (platform.WaitWindowMessage(&message) && message.message != kWmClose) {
-    if (message.message == WM_RENDER_FRAME) {
-      HandleRenderFrame(window);
-    } else if (message.message == kWmKeyDown || message.message == kWmKeyUp) {
-      HandleViewKey(window, message.message, message.wParam);
-    } else {
-      platform.DispatchWindowMessage(message);
+  while (!g_bClosed && platform.WaitWindowMessage(&message)) {
+    switch (message.message) {
+      case WM_RENDER_FRAME:
+        HandleFrameMessage(host);
+        break;
+      case kWmClose:
+        HandleCloseRequest(host);
+        break;
+      default:
+        platform.DispatchWindowMessage(message);
+        break;
     }
   }
-  if (savesView) HandleSaverClose();
-  EndSaverRun();
+  EndFrameLoop();
   return 0;
 }

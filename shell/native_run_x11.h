@@ -2,5 +2,7 @@
 #pragma once
 #include "shell/x11_host_x11.h"
 
-// Runs until a close request; returns the process's exit code.
-int RunNativeSaver(X11Platform& platform, WindowHandle window, const NativeOptions& options);
+// Runs on `window` until the close handling has run; returns the process's
+// exit code (1 when no GL surface could be made).
+int RunNativeSaver(X11Platform& platform, Display* display, Window window,
+                   const NativeOptions& options);

@@ -1,10 +1,8 @@
-// One frame of the scene, and the pieces of a frame loop that the saver
-// window and the settings dialog's preview share: the private frame message
-// and the drain of the window's pending input between frames.
+// One frame of the scene, as every host's frame loop draws it.
 #pragma once
 #include <cstdint>
 
-#include "shell/platform.h"
+#include "platform/platform.h"
 
 // Frames start at least this far apart (at most about 33 per second).
 constexpr uint32_t kFramePeriodMs = 30;
@@ -20,11 +18,3 @@ bool FrameRateTooLowToDraw();
 // scene that the current module selects, and presenting it when it drew
 // cleanly.
 void RenderFrame(WindowHandle window);
-
-// Takes the window's pending messages until none is left or a stop is asked
-// for: key messages go to the keyboard control instead of being dispatched,
-// WM_CLOSE becomes a stop request, everything else is dispatched.
-void DrainFrameMessages(WindowHandle window);
-
-// Posts the next frame message to the window.
-void PostRenderFrame(WindowHandle window);

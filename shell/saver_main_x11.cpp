@@ -4,13 +4,15 @@
 
 #include "platform/settings_file_store.h"
 #include "shell/native_run_x11.h"
+#include "tools/snapshot/headless_platform.h"
 
 int main(int argc, char** argv) {
   NativeOptions options;
   const std::string complaint = ParseNativeOptions(argc, argv, options);
   if (!complaint.empty()) {
     std::fprintf(stderr, "nivarel: %s (usage: nivarel [--window | --fullscreen | --root | "
-                 "--window-id ID] [--depth N] [--speed N] [--fps])\n", complaint.c_str());
+                 "--window-id ID] [--depth N] [--speed N] [--fps]; --depth and --speed "
+                 "apply to this run only and save nothing)\n", complaint.c_str());
     return 2;
   }
   Display* display = XOpenDisplay(nullptr);
@@ -22,17 +24,21 @@ int main(int argc, char** argv) {
   const Window window = OpenSaverWindow(display, options);
   int code = 1;
   if (window) {
-    X11Platform platform(display, window, options);
-    InstallPlatform(&platform);
-    const bool readOnly = options.mode == NativeMode::Root || options.mode == NativeMode::WindowId;
-    SettingsFileStore store(SettingsFileStore::DefaultPath(), readOnly);
-    InstallRegistryBackend(&store);
-    X11SceneServices scene(display);
-    InstallSceneServices(&scene);
-    code = RunNativeSaver(platform, ToHandle(window), options);
-    InstallSceneServices(nullptr);
-    InstallRegistryBackend(nullptr);
-    InstallPlatform(nullptr);
+    // The snapshot tool's platform: the clock, message boxes on stderr and
+    // the built-in pictures.
+    HeadlessPlatform headless;
+    PlatformServices services = headless.Services();
+    X11Platform platform(display, window, options, services);
+    X11SceneSurface surface(display, options.showFps);
+    SettingsFileStore store(SettingsFileStore::DefaultPath(), !WritesSettings(options));
+    services.clock = &platform;
+    services.windows = &platform;
+    services.notices = &platform;
+    services.surface = &surface;
+    services.settings = &store;
+    InstallPlatform(services);
+    code = RunNativeSaver(platform, display, window, options);
+    InstallPlatform({});
   }
   XCloseDisplay(display);
   return code;

@@ -3,15 +3,14 @@
 #include <cstdint>
 
 #include "resources/resource_ids.h"
+#include "platform/platform_win32.h"
 #include "shell/command_line.h"
-#include "shell/platform_win32.h"
+#include "shell/saver_password_win32.h"
 #include "shell/saver_window_win32.h"
 
 bool g_bWin9x = false;
 
 namespace {
-
-constexpr int kFailureExitCode = -1;
 
 using PwdChangePasswordFunction = DWORD(WINAPI*)(LPCSTR registryKeyName, HWND owner, DWORD, DWORD);
 
@@ -46,7 +45,7 @@ LONG WINAPI SaverFaultFilter(EXCEPTION_POINTERS* fault) {
 }
 
 int RunSettingsDialog(HWND owner) {
-  return static_cast<int>(Platform().RunDialog(IDD_SETTINGS, FromHwnd(owner)));
+  return static_cast<int>(PlatformNotices().RunDialog(IDD_SETTINGS, FromHwnd(owner)));
 }
 
 int RunPreview(uint32_t parentNumber) {
@@ -61,8 +60,7 @@ int ChangePassword(uint32_t ownerNumber) {
   if (!IsLiveWindow(owner)) owner = GetForegroundWindow();
   HMODULE library = LoadLibraryA("MPR.DLL");
   if (!library) return 0;
-  auto change = reinterpret_cast<PwdChangePasswordFunction>(
-      reinterpret_cast<void (*)()>(GetProcAddress(library, "PwdChangePasswordA")));
+  auto change = LookUpFunction<PwdChangePasswordFunction>(library, "PwdChangePasswordA");
   if (change) change("SCRSAVE", owner, 0, 0);
   FreeLibrary(library);
   return 0;
@@ -104,7 +102,6 @@ int DispatchMode(HINSTANCE instance, const char* arguments) {
 }
 
 void StartSaver() {
-  g_hInstance = GetModuleHandleA(nullptr);
   const char* arguments = ArgumentText(GetCommandLineA(), NextCommandLineChar);
-  ExitProcess(static_cast<UINT>(DispatchMode(g_hInstance, arguments)));
+  ExitProcess(static_cast<UINT>(DispatchMode(GetModuleHandleA(nullptr), arguments)));
 }

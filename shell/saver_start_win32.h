@@ -7,6 +7,10 @@
 // after screen-saver passwords and the screen-saver-running state.
 extern bool g_bWin9x;
 
+// The exit code of a request that is not understood, of a preview window that
+// does not exist, of a window that cannot be made, and of a fault.
+constexpr int kFailureExitCode = -1;
+
 // Reads the command line, runs the mode it asks for and ends the process with
 // the mode's exit code.  Never returns.
 [[noreturn]] void StartSaver();

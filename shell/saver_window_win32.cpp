@@ -2,18 +2,14 @@
 
 #include <cstdlib>
 
-#include "shell/platform_win32.h"
-#include "shell/run_loop.h"
-#include "shell/run_state.h"
+#include "platform/platform_win32.h"
+#include "shell/frame_loop.h"
+#include "shell/saver_password_win32.h"
 #include "shell/saver_start_win32.h"
+#include "view/run_state.h"
 
 bool g_bPreview = false;
-bool g_bCloseApproved = false;
-bool g_bVerifying = false;
-DWORD g_dwLastVerify = 0xFFFFFFFF;
 POINT g_ptReference = {0, 0};
-HMODULE g_hPasswordLib = nullptr;
-VerifyPasswordFunction g_pfnVerifyPassword = nullptr;
 ImmAssociateContextFunction g_pfnImmAssociateContext = nullptr;
 HIMC g_hOldImc = nullptr;
 
@@ -24,39 +20,133 @@ constexpr DWORD kPreviewStyle = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;
 constexpr UINT kSaverClassStyle = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC;
 // The class asks for an icon that the program does not carry, so it has none.
 constexpr int kClassIconId = 100;
-constexpr DWORD kNeverVerified = 0xFFFFFFFF;
-constexpr int kFailureExitCode = -1;
+constexpr UINT kHelpDeliveryTimeoutMs = 1000;
 
-template <typename Function>
-Function LookUpFunction(HMODULE library, const char* name) {
-  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(library, name)));
-}
+// The saver window as a frame host: full-screen when it is as wide as the
+// desktop (only widths are compared: the control panel's preview is never as
+// wide, the full screen always is), and back on top after every frame.
+class SaverFrameHost final : public FrameHost {
+ public:
+  explicit SaverFrameHost(HWND window) : window_(window) {}
+
+  WindowHandle Window() override { return FromHwnd(window_); }
+  bool IsSaverWindow() override { return true; }
+  bool IsFullScreen() override { return ClientWidth(window_) == ClientWidth(GetDesktopWindow()); }
+  bool SavesOnClose() override { return true; }
+  void FrameDrawn() override {
+    SetWindowPos(ToHwnd(g_hSaverWindow), HWND_TOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+  }
+
+ private:
+  static int ClientWidth(HWND window) {
+    RECT client;
+    return GetClientRect(window, &client) ? client.right - client.left : 0;
+  }
+
+  HWND window_;
+};
 
 void HideCursor() { SetCursor(nullptr); }
+
+// The screen-saver rules act on a full-screen window whose close is not yet
+// approved, and not while the password dialog is up.
+bool SaverRulesAct() { return !g_bPreview && !g_bCloseApproved && !g_bVerifying; }
+
+LRESULT Default(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// --- the handlers, in the order of the table ------------------------------------
 
 // Keys must reach the window as keys, not as input-method compositions.  The
 // input-method library is used only when the process has it loaded already.
 void DetachInputMethod(HWND window) {
-  HMODULE imm = GetModuleHandleA("IMM32.DLL");
-  if (!imm) return;
-  g_pfnImmAssociateContext = LookUpFunction<ImmAssociateContextFunction>(imm, "ImmAssociateContext");
+  g_pfnImmAssociateContext =
+      LookUpFunction<ImmAssociateContextFunction>(GetModuleHandleA("IMM32.DLL"), "ImmAssociateContext");
   if (g_pfnImmAssociateContext) g_hOldImc = g_pfnImmAssociateContext(window, nullptr);
 }
 
-void ReattachInputMethod(HWND window) {
-  if (g_pfnImmAssociateContext && g_hOldImc) g_pfnImmAssociateContext(window, g_hOldImc);
+LRESULT OnCreate(HWND window, WPARAM wParam, LPARAM lParam) {
+  DetachInputMethod(window);
+  GetCursorPos(&g_ptReference);
+  if (!g_bPreview) HideCursor();
+  // Creation goes on even when the surface cannot be made: the frame loop
+  // has posted the close.
+  SaverFrameHost host(window);
+  StartFrameLoop(host);
+  return Default(window, WM_CREATE, wParam, lParam);
 }
 
-constexpr UINT kHelpDeliveryTimeoutMs = 1000;
+LRESULT OnDestroy(HWND window, WPARAM wParam, LPARAM lParam) {
+  if (g_pfnImmAssociateContext && g_hOldImc) g_pfnImmAssociateContext(window, g_hOldImc);
+  PostQuitMessage(0);
+  EndFrameLoop();
+  return Default(window, WM_DESTROY, wParam, lParam);
+}
 
-// A context-menu request carries only coordinates and is posted.  A help
+// The close handling runs once; then, on the Windows 95 family, the password
+// decides whether the window goes.
+LRESULT OnClose(HWND window, WPARAM wParam, LPARAM lParam) {
+  SaverFrameHost host(window);
+  HandleCloseRequest(host);
+  if (!g_bPreview && !g_bCloseApproved && g_bWin9x && !VerifyPasswordToClose(window)) {
+    // Movement counts afresh from where the refusal left the cursor.
+    GetCursorPos(&g_ptReference);
+    return 0;
+  }
+  return Default(window, WM_CLOSE, wParam, lParam);
+}
+
+LRESULT OnPaint(HWND window, WPARAM wParam, LPARAM lParam) {
+  if (!g_bCloseApproved && !g_bPreview) HideCursor();
+  return Default(window, WM_PAINT, wParam, lParam);
+}
+
+LRESULT OnSetCursor(HWND window, WPARAM wParam, LPARAM lParam) {
+  if (!SaverRulesAct()) return Default(window, WM_SETCURSOR, wParam, lParam);
+  HideCursor();
+  return 1;
+}
+
+LRESULT OnShowWindow(HWND window, WPARAM wParam, LPARAM lParam) {
+  if (SaverRulesAct() && wParam) HideCursor();
+  return Default(window, WM_SHOWWINDOW, wParam, lParam);
+}
+
+// Movement is measured from where the cursor was when the saver started (or
+// when a password was refused), never from the previous message: many small
+// moves add up, and the one move that Wine and some drivers report at
+// creation does not count.
+LRESULT OnMouseMove(HWND window, WPARAM wParam, LPARAM lParam) {
+  POINT cursor;
+  if (SaverRulesAct() && GetCursorPos(&cursor)) {
+    const int distance = std::abs(cursor.x - g_ptReference.x) + std::abs(cursor.y - g_ptReference.y);
+    if (distance > kMouseThreshold) {
+      PostMessageA(window, WM_CLOSE, 0, 0);
+      g_ptReference = cursor;
+    }
+  }
+  return Default(window, WM_MOUSEMOVE, wParam, lParam);
+}
+
+// The system commands that would switch away from the saver or start it again.
+LRESULT OnSysCommand(HWND window, WPARAM command, LPARAM lParam) {
+  const bool refused = command == SC_NEXTWINDOW || command == SC_PREVWINDOW || command == SC_SCREENSAVE;
+  if (!g_bPreview && refused) return 0;
+  return Default(window, WM_SYSCOMMAND, command, lParam);
+}
+
+// In the preview, help belongs to the control panel around it.  A
+// context-menu request carries only coordinates and is posted.  A help
 // request carries a pointer to its HELPINFO, which the system refuses to post
 // (the pointer would be stale by the time it arrived); it is sent instead, so
 // that the system copies the HELPINFO across to the control panel's process,
 // with a time limit so that a hung control panel cannot hang the saver.
-void PassHelpToParent(HWND window, UINT message, LPARAM lParam) {
+LRESULT OnHelp(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (!g_bPreview) return Default(window, message, wParam, lParam);
   HWND parent = GetParent(window);
-  if (!parent || !IsWindow(parent)) return;
+  if (!parent || !IsWindow(parent)) return 1;
   const WPARAM parentHandle = reinterpret_cast<WPARAM>(parent);
   if (message == WM_HELP) {
     DWORD_PTR ignored = 0;
@@ -65,47 +155,56 @@ void PassHelpToParent(HWND window, UINT message, LPARAM lParam) {
   } else {
     PostMessageA(parent, message, parentHandle, lParam);
   }
+  return 1;
 }
 
-// The system commands that would switch away from the saver or start it again.
-bool IsRefusedSystemCommand(WPARAM command) {
-  return command == SC_NEXTWINDOW || command == SC_PREVWINDOW || command == SC_SCREENSAVE;
+LRESULT OnTimer(HWND window, WPARAM wParam, LPARAM lParam) {
+  if (g_bCloseApproved) return 0;
+  Sleep(0);
+  return Default(window, WM_TIMER, wParam, lParam);
 }
 
-bool IsInputMessage(UINT message) {
-  switch (message) {
-    case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
-    case WM_MOUSEMOVE:
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-      return true;
-    default:
-      return false;
-  }
+LRESULT OnVerifyPassword(HWND window, WPARAM wParam, LPARAM lParam) {
+  if (g_bPreview || g_bCloseApproved || !g_bWin9x) return Default(window, kWmVerifyPassword, wParam, lParam);
+  return AnswerPasswordRequest(window);
 }
 
-// Movement is measured from where the cursor was when the saver started (or
-// when a password was refused), never from the previous message: many small
-// moves add up, and the one move that Wine and some drivers report at
-// creation does not count.
-void ApplyMouseRule(HWND window) {
-  POINT cursor;
-  if (!GetCursorPos(&cursor)) return;
-  const int distance = std::abs(cursor.x - g_ptReference.x) + std::abs(cursor.y - g_ptReference.y);
-  if (distance > kMouseThreshold) {
-    PostMessageA(window, WM_CLOSE, 0, 0);
-    g_ptReference = cursor;
-  }
+LRESULT OnRenderFrame(HWND window, WPARAM wParam, LPARAM lParam) {
+  SaverFrameHost host(window);
+  HandleFrameMessage(host);
+  return Default(window, WM_RENDER_FRAME, wParam, lParam);
 }
 
-void RemovePendingTimers(HWND window) {
-  MSG timer;
-  for (int i = 0; i < 2; ++i) PeekMessageA(&timer, window, WM_TIMER, WM_TIMER, PM_REMOVE | PM_NOYIELD);
+// --- creating the window and running it ------------------------------------------
+
+struct SaverGeometry {
+  const char* title;
+  DWORD style;
+  DWORD extendedStyle;
+  int width;
+  int height;
+};
+
+SaverGeometry PreviewGeometry(HWND parent) {
+  RECT client = {};
+  GetClientRect(parent, &client);
+  return {kPreviewTitle, kPreviewStyle, 0, client.right - client.left, client.bottom - client.top};
 }
 
-WNDCLASSA SaverWindowClass() {
+SaverGeometry FullScreenGeometry() {
+  return {kFullScreenTitle, kFullScreenStyle, WS_EX_TOPMOST, GetSystemMetrics(SM_CXSCREEN),
+          GetSystemMetrics(SM_CYSCREEN)};
+}
+
+// Only one full-screen saver at a time: a running one is brought to the front.
+bool BringRunningSaverToFront() {
+  HWND running = FindWindowA(kSaverClassName, kFullScreenTitle);
+  if (!running || !IsWindow(running)) return false;
+  SetForegroundWindow(running);
+  return true;
+}
+
+HWND CreateSaverWindow(const SaverGeometry& geometry, HWND parent) {
   WNDCLASSA windowClass = {};
   windowClass.style = kSaverClassStyle;
   windowClass.lpfnWndProc = SaverWindowProc;
@@ -113,7 +212,9 @@ WNDCLASSA SaverWindowClass() {
   windowClass.hIcon = LoadIconA(g_hInstance, MAKEINTRESOURCEA(kClassIconId));
   windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
   windowClass.lpszClassName = kSaverClassName;
-  return windowClass;
+  if (!RegisterClassA(&windowClass)) return nullptr;
+  return CreateWindowExA(geometry.extendedStyle, kSaverClassName, geometry.title, geometry.style, 0,
+                         0, geometry.width, geometry.height, parent, nullptr, g_hInstance, nullptr);
 }
 
 int RunMessageLoop() {
@@ -129,37 +230,17 @@ int RunMessageLoop() {
 }  // namespace
 
 int RunSaverWindow(HWND parent) {
-  const WNDCLASSA windowClass = SaverWindowClass();
-  const char* title = kFullScreenTitle;
-  DWORD style = kFullScreenStyle;
-  DWORD extendedStyle = WS_EX_TOPMOST;
-  int width = 0;
-  int height = 0;
+  SaverGeometry geometry;
   if (parent) {
-    RECT client = {};
-    GetClientRect(parent, &client);
-    width = client.right - client.left;
-    height = client.bottom - client.top;
+    geometry = PreviewGeometry(parent);
     g_bPreview = true;
-    title = kPreviewTitle;
-    style = kPreviewStyle;
-    extendedStyle = 0;
   } else {
-    width = GetSystemMetrics(SM_CXSCREEN);
-    height = GetSystemMetrics(SM_CYSCREEN);
-    HWND running = FindWindowA(kSaverClassName, kFullScreenTitle);
-    if (running && IsWindow(running)) {
-      SetForegroundWindow(running);
-      return 0;
-    }
+    geometry = FullScreenGeometry();
+    if (BringRunningSaverToFront()) return 0;
     LoadPasswordHook();
   }
 
-  HWND window = nullptr;
-  if (RegisterClassA(&windowClass)) {
-    window = CreateWindowExA(extendedStyle, kSaverClassName, title, style, 0, 0, width, height,
-                             parent, nullptr, g_hInstance, nullptr);
-  }
+  HWND window = CreateSaverWindow(geometry, parent);
   g_hSaverWindow = FromHwnd(window);
 
   int exitCode = kFailureExitCode;
@@ -174,154 +255,22 @@ int RunSaverWindow(HWND parent) {
 
 LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_CREATE:
-      DetachInputMethod(window);
-      GetCursorPos(&g_ptReference);
-      if (!g_bPreview) HideCursor();
-      break;
-    case WM_DESTROY:
-      ReattachInputMethod(window);
-      PostQuitMessage(0);
-      break;
-    case WM_SETTEXT:
-      return 0;  // the title never changes
-    case WM_PAINT:
-      if (g_bCloseApproved) return DefWindowProcA(window, message, wParam, lParam);
-      if (!g_bPreview) HideCursor();
-      break;
+    case WM_CREATE: return OnCreate(window, wParam, lParam);
+    case WM_DESTROY: return OnDestroy(window, wParam, lParam);
+    case WM_CLOSE: return OnClose(window, wParam, lParam);
+    case WM_SETTEXT: return 0;  // the title never changes
+    case WM_PAINT: return OnPaint(window, wParam, lParam);
+    case WM_SETCURSOR: return OnSetCursor(window, wParam, lParam);
+    case WM_SHOWWINDOW: return OnShowWindow(window, wParam, lParam);
+    case WM_MOUSEMOVE: return OnMouseMove(window, wParam, lParam);
+    case WM_SYSCOMMAND: return OnSysCommand(window, wParam, lParam);
     case WM_HELP:
-    case WM_CONTEXTMENU:
-      // In the preview, help belongs to the control panel around it.
-      if (g_bPreview) {
-        PassHelpToParent(window, message, lParam);
-        return 1;
-      }
-      break;
-    case WM_SYSCOMMAND:
-      if (!g_bPreview && IsRefusedSystemCommand(wParam)) return 0;
-      break;
-    case WM_TIMER:
-      if (g_bCloseApproved) return 0;
-      Sleep(0);
-      break;
-    default:
-      if (IsInputMessage(message) && g_bCloseApproved) {
-        return DefWindowProcA(window, message, wParam, lParam);
-      }
-      break;
+    case WM_CONTEXTMENU: return OnHelp(window, message, wParam, lParam);
+    case WM_TIMER: return OnTimer(window, wParam, lParam);
+    case kWmVerifyPassword: return OnVerifyPassword(window, wParam, lParam);
+    case WM_RENDER_FRAME: return OnRenderFrame(window, wParam, lParam);
+    // Keys and clicks are the frame loop's (taken from the queue by its
+    // drain); here, as everything else, they meet only the plain handling.
+    default: return Default(window, message, wParam, lParam);
   }
-  return HandleSaverMessage(window, message, wParam, lParam);
-}
-
-LRESULT HandleSaverMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_CREATE:
-      BeginSaverRun(FromHwnd(window));
-      break;
-    case WM_CLOSE:
-      HandleSaverClose();
-      break;
-    case WM_DESTROY:
-      EndSaverRun();
-      break;
-    case WM_RENDER_FRAME:
-      HandleRenderFrame(FromHwnd(window));
-      break;
-    default:
-      break;
-  }
-  return DefaultSaverHandling(window, message, wParam, lParam);
-}
-
-LRESULT DefaultSaverHandling(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (g_bPreview || g_bCloseApproved) return DefWindowProcA(window, message, wParam, lParam);
-
-  if (message == WM_CLOSE) {
-    if (g_bWin9x && !VerifyPasswordToClose(window)) {
-      // Movement counts afresh from where the refusal left the cursor.
-      GetCursorPos(&g_ptReference);
-      return 0;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
-  }
-  if (message == kWmVerifyPassword) {
-    if (!g_bWin9x) return DefWindowProcA(window, message, wParam, lParam);
-    return g_pfnVerifyPassword ? g_pfnVerifyPassword(window) : 1;
-  }
-  // While the password dialog is up, none of the saver's rules act.
-  if (g_bVerifying) return DefWindowProcA(window, message, wParam, lParam);
-
-  switch (message) {
-    case WM_SETCURSOR:
-      HideCursor();
-      return 1;
-    case WM_SHOWWINDOW:
-      if (wParam) HideCursor();
-      break;
-    case WM_MOUSEMOVE:
-      ApplyMouseRule(window);
-      break;
-    default:
-      break;
-  }
-  return DefWindowProcA(window, message, wParam, lParam);
-}
-
-bool VerifyPasswordToClose(HWND window) {
-  if (g_bVerifying || g_bCloseApproved) return false;
-  if (!g_pfnVerifyPassword) {
-    g_bCloseApproved = true;
-    return true;
-  }
-  const DWORD now = GetTickCount();
-  if (g_dwLastVerify != kNeverVerified && now - g_dwLastVerify < kPasswordRecheckMs) {
-    return g_bCloseApproved;
-  }
-  g_bVerifying = true;
-  RemovePendingTimers(window);
-  g_bCloseApproved = SendMessageA(window, kWmVerifyPassword, 0, 0) != 0;
-  g_bVerifying = false;
-  if (!g_bCloseApproved) HideCursor();
-  g_dwLastVerify = GetTickCount();
-  return g_bCloseApproved;
-}
-
-void LoadPasswordHook() {
-  if (!g_bWin9x) return;
-  if (g_hPasswordLib) UnloadPasswordHook();
-  HKEY desktop;
-  if (RegOpenKeyA(HKEY_CURRENT_USER, "Control Panel\\Desktop", &desktop) != ERROR_SUCCESS) return;
-  DWORD usePassword = 0;
-  DWORD size = sizeof usePassword;
-  if (RegQueryValueExA(desktop, "ScreenSaveUsePassword", nullptr, nullptr,
-                       reinterpret_cast<BYTE*>(&usePassword), &size) == ERROR_SUCCESS &&
-      usePassword != 0) {
-    g_hPasswordLib = LoadLibraryA("PASSWORD.CPL");
-    if (g_hPasswordLib) {
-      g_pfnVerifyPassword = LookUpFunction<VerifyPasswordFunction>(g_hPasswordLib, "VerifyScreenSavePwd");
-      if (g_pfnVerifyPassword) {
-        SetSaverRunning(true);
-      } else {
-        FreeLibrary(g_hPasswordLib);
-        g_hPasswordLib = nullptr;
-      }
-    }
-  }
-  RegCloseKey(desktop);
-}
-
-void UnloadPasswordHook() {
-  if (!g_bWin9x || !g_hPasswordLib) return;
-  FreeLibrary(g_hPasswordLib);
-  g_hPasswordLib = nullptr;
-  if (g_pfnVerifyPassword) {
-    g_pfnVerifyPassword = nullptr;
-    SetSaverRunning(false);
-  }
-}
-
-void SetSaverRunning(bool on) {
-  if (!g_bWin9x) return;
-  BOOL previous = FALSE;
-  SystemParametersInfoA(SPI_SCREENSAVERRUNNING, on ? TRUE : FALSE, &previous, 0);
 }

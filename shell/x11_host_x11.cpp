@@ -15,17 +15,9 @@
 #include "render/scene.h"
 #include "resources/resource_ids.h"
 #include "shell/frame_rate_probe.h"
-#include "view/virtual_keys.h"
 
 namespace {
 
-// Window-message numbers of the Win32 API that the host produces.
-constexpr unsigned kWmSize = 0x0005;
-constexpr unsigned kWmClose = 0x0010;
-constexpr unsigned kWmMouseMove = 0x0200;
-constexpr unsigned kWmLButtonDown = 0x0201;
-constexpr unsigned kWmRButtonDown = 0x0204;
-constexpr unsigned kWmMButtonDown = 0x0207;
 // A key without a virtual key of its own; it still ends the full-screen saver.
 constexpr unsigned kVkOther = 0xFF;
 // The full-screen saver ends once the pointer is further than this from where
@@ -167,11 +159,13 @@ void InstallStopHandlers() {
   XSetErrorHandler(OnXError);
 }
 
-X11Platform::X11Platform(Display* display, Window window, const NativeOptions& options)
-    : display_(display),
+X11Platform::X11Platform(Display* display, Window window, const NativeOptions& options,
+                         const PlatformServices& base)
+    : ticks_(*base.clock),
+      boxes_(*base.notices),
+      display_(display),
       window_(window),
       fullScreen_(options.mode == NativeMode::FullScreen),
-      showFps_(options.showFps),
       deleteWindow_(XInternAtom(display, "WM_DELETE_WINDOW", False)) {
   Window root, child;
   int x, y;
@@ -242,6 +236,8 @@ bool X11Platform::WaitWindowMessage(WindowMessage* message) {
   }
 }
 
+uint32_t X11Platform::TickCount() { return ticks_.TickCount(); }
+
 void X11Platform::Sleep(uint32_t milliseconds) {
   const uint32_t start = TickCount();
   for (uint32_t spent = 0; spent < milliseconds; spent = TickCount() - start) {
@@ -251,6 +247,11 @@ void X11Platform::Sleep(uint32_t milliseconds) {
     // Move what arrived off the socket, so that the wait does not wake again for it.
     XEventsQueued(display_, QueuedAfterReading);
   }
+}
+
+int X11Platform::MessageBox(WindowHandle owner, const char* text, const char* caption,
+                            unsigned style) {
+  return boxes_.MessageBox(owner, text, caption, style);
 }
 
 intptr_t X11Platform::RunDialog(int templateId, WindowHandle) {
@@ -303,25 +304,23 @@ void X11Platform::DispatchWindowMessage(const WindowMessage& message) {
   }
 }
 
-WindowHandle X11Platform::DesktopWindow() { return ToHandle(DefaultRootWindow(display_)); }
-
-int X11Platform::ClientWidth(WindowHandle window) {
-  XWindowAttributes attributes;
-  return XGetWindowAttributes(display_, ToWindow(window), &attributes) ? attributes.width : 0;
+void X11Platform::GetWindowClassName(WindowHandle, char* buffer, int size) {
+  if (size > 0) buffer[0] = '\0';
 }
 
-void X11Platform::RaiseToTop(WindowHandle window) {
-  if (window) XRaiseWindow(display_, ToWindow(window));
+bool X11SceneSurface::CreateSurface(WindowHandle window, int) {
+  return CreateGlxSurface(display_, ToWindow(window));
 }
+void X11SceneSurface::DestroySurface() { DestroyGlxSurface(); }
 
-void X11Platform::PresentFrame() {
+void X11SceneSurface::PresentFrame() {
   PresentGlxFrame();
   if (showFps_) CountFrame();
 }
 
-void X11Platform::CountFrame() {
+void X11SceneSurface::CountFrame() {
   ++fpsFrames_;
-  const uint32_t now = TickCount();
+  const uint32_t now = PlatformClock().TickCount();
   if (fpsFrames_ == 1 && fpsStart_ == 0) fpsStart_ = now;
   const uint32_t spent = now - fpsStart_;
   if (spent < 1000) return;
@@ -330,18 +329,14 @@ void X11Platform::CountFrame() {
   fpsFrames_ = 1;
 }
 
-bool X11SceneServices::CreateSurface(WindowHandle window, int) {
-  return CreateGlxSurface(display_, ToWindow(window));
-}
-void X11SceneServices::DestroySurface() { DestroyGlxSurface(); }
 // Mesa compiles its drawing code on a first draw, which can take a second
 // with a cold shader cache (a daemon's fresh user): one untimed draw first,
 // so that the probe times the scene and not the compiler.
-void X11SceneServices::ProbeFrameRate() {
+void X11SceneSurface::ProbeFrameRate() {
   ::DrawWorldScene();
   glFinish();
   ::ProbeFrameRate();
 }
-bool X11SceneServices::DrawBlankScene() { return ::DrawBlankScene(); }
-bool X11SceneServices::DrawWorldScene() { return ::DrawWorldScene(); }
-bool X11SceneServices::DrawClearScene() { return ::DrawClearScene(); }
+bool X11SceneSurface::DrawBlankScene() { return ::DrawBlankScene(); }
+bool X11SceneSurface::DrawWorldScene() { return ::DrawWorldScene(); }
+bool X11SceneSurface::DrawClearScene() { return ::DrawClearScene(); }

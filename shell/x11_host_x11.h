@@ -1,20 +1,23 @@
-// The X11 host of the native saver: the window it draws on, its message
-// queue, and the services the frame loop reaches through the platform seam.
+// The X11 host of the native saver: the window it draws on, and the platform
+// services it has of its own.
 //
-// X events become the window messages the frame loop already knows (keys as
-// WM_KEYDOWN/WM_KEYUP with Windows virtual-key numbers, WM_MOUSEMOVE, button
-// presses, WM_SIZE, WM_CLOSE for the window manager's close button, for a
-// vanished window and for SIGTERM/SIGINT), queued behind the frame messages
-// the loop posts itself.  Dialogs become text on stderr.
+// Implements: Clock (pacing waits on the X connection and the stop signals),
+// WindowQueue (X events become the window messages the frame loop already
+// knows: keys as WM_KEYDOWN/WM_KEYUP with Windows virtual-key numbers,
+// WM_MOUSEMOVE, button presses, WM_SIZE, WM_CLOSE for the window manager's
+// close button, for a vanished window and for SIGTERM/SIGINT, queued behind
+// the frame messages the loop posts itself), Notices (dialogs become text on
+// stderr) and SceneSurface (GLX).
+// Leaves out: the tick count and message boxes, taken from the services it is
+// given (the snapshot tool's), and the resources and the settings store,
+// which the program installs beside it.
 #pragma once
 #include <X11/Xlib.h>
 
 #include <deque>
-#include <string>
 
+#include "platform/platform.h"
 #include "shell/native_options.h"
-#include "shell/scene_services.h"
-#include "tools/snapshot/headless_platform.h"
 
 // Opens the window the mode draws on (made, found, or taken from
 // XSCREENSAVER_WINDOW); 0 after a one-line message on stderr.
@@ -25,16 +28,21 @@ Window OpenSaverWindow(Display* display, const NativeOptions& options);
 // default report-and-exit.
 void InstallStopHandlers();
 
-class X11Platform final : public HeadlessPlatform {
+class X11Platform final : public Clock, public WindowQueue, public Notices {
  public:
-  X11Platform(Display* display, Window window, const NativeOptions& options);
+  // `base` lends its clock's tick count and its message boxes.
+  X11Platform(Display* display, Window window, const NativeOptions& options,
+              const PlatformServices& base);
 
   // Takes the next message, waiting for one; false once nothing can come.
   bool WaitWindowMessage(WindowMessage* message);
 
+  uint32_t TickCount() override;
   // Pacing waits on the X connection and the signal pipe, so that a stop
   // signal is seen within one frame period.
   void Sleep(uint32_t milliseconds) override;
+  int MessageBox(WindowHandle owner, const char* text, const char* caption,
+                 unsigned style) override;
   // The key list (F1) and the too-slow advice, on stderr.
   intptr_t RunDialog(int templateId, WindowHandle owner) override;
   bool PostWindowMessage(WindowHandle window, unsigned message, uintptr_t wParam,
@@ -42,41 +50,43 @@ class X11Platform final : public HeadlessPlatform {
   bool TakeWindowMessage(WindowHandle window, WindowMessage* message) override;
   // Resizes the projection; in full screen applies the mouse and click rules.
   void DispatchWindowMessage(const WindowMessage& message) override;
-  WindowHandle DesktopWindow() override;
-  int ClientWidth(WindowHandle window) override;
-  void RaiseToTop(WindowHandle window) override;
-  void PresentFrame() override;
+  // X windows carry no class that the settings need: always "".
+  void GetWindowClassName(WindowHandle window, char* buffer, int size) override;
 
  private:
   void Pump();
   void Queue(unsigned message, uintptr_t wParam = 0, intptr_t lParam = 0, int x = 0, int y = 0);
   void Translate(const XEvent& event);
-  void CountFrame();
 
+  Clock& ticks_;
+  Notices& boxes_;
   Display* display_;
   Window window_;
   bool fullScreen_;
-  bool showFps_;
   Atom deleteWindow_;
   int referenceX_ = 0, referenceY_ = 0;
-  uint32_t fpsStart_ = 0;
-  int fpsFrames_ = 0;
   std::deque<WindowMessage> queue_;
 };
 
-// The GLX surface and the scene behind the frame loop's scene services.
-class X11SceneServices final : public SceneServices {
+// The GLX surface and the scenes; with --fps it counts the frames it shows.
+class X11SceneSurface final : public SceneSurface {
  public:
-  explicit X11SceneServices(Display* display) : display_(display) {}
+  X11SceneSurface(Display* display, bool showFps) : display_(display), showFps_(showFps) {}
   bool CreateSurface(WindowHandle window, int colourBits) override;
   void DestroySurface() override;
+  void PresentFrame() override;
   void ProbeFrameRate() override;
   bool DrawBlankScene() override;
   bool DrawWorldScene() override;
   bool DrawClearScene() override;
 
  private:
+  void CountFrame();
+
   Display* display_;
+  bool showFps_;
+  uint32_t fpsStart_ = 0;
+  int fpsFrames_ = 0;
 };
 
 inline WindowHandle ToHandle(Window window) { return reinterpret_cast<WindowHandle>(window); }

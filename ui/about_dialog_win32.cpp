@@ -4,15 +4,13 @@
 
 #include <string>
 
+#include "platform/platform_win32.h"
+#include "resources/resource_ids.h"
 #include "ui/about_dialog.h"
 #include "ui/browser_command.h"
 #include "ui/browser_win32.h"
-#include "ui/centre_on_desktop.h"
 
 namespace {
-
-constexpr int kVisitWebSiteButton = 1105;
-constexpr int kSendEmailButton = 1112;
 
 void VisitWebSite() { OpenInBrowser((kNewWindowSwitch + std::string(kProductWebPage)).c_str()); }
 
@@ -29,10 +27,10 @@ INT_PTR HandleCommand(HWND dialog, int command) {
     case IDCANCEL:
       EndDialog(dialog, 1);
       return TRUE;
-    case kVisitWebSiteButton:
+    case IDC_VISIT_WEB_SITE:
       VisitWebSite();
       return TRUE;
-    case kSendEmailButton:
+    case IDC_SEND_EMAIL:
       SendEmail();
       return TRUE;
     default:

@@ -3,12 +3,8 @@
 #pragma once
 #include <cstddef>
 
-// Controls of the advice dialog.
-constexpr int kRemoveSaverButton = 1047;
-constexpr int kFrameRateText = 1051;
-
 // Room for the rate text, terminator included.
 constexpr size_t kFrameRateTextSize = 356;
 
-// The text of control kFrameRateText for a measured rate, one decimal.
+// The text of control IDC_FRAME_RATE_TEXT for a measured rate, one decimal.
 void FormatFrameRateText(char* buffer, size_t size, float framesPerSecond);

@@ -1,11 +1,11 @@
 #include "ui/advice_dialog_win32.h"
 
+#include "platform/platform_win32.h"
+#include "resources/resource_ids.h"
 #include "shell/frame_rate_probe.h"
-#include "shell/platform_win32.h"
-#include "shell/run_state.h"
 #include "ui/advice_dialog.h"
-#include "ui/centre_on_desktop.h"
 #include "ui/run_once.h"
+#include "view/run_state.h"
 
 namespace {
 
@@ -14,7 +14,7 @@ constexpr INT_PTR kAdviceResult = 1;
 void ShowFrameRate(HWND dialog) {
   char text[kFrameRateTextSize];
   FormatFrameRateText(text, sizeof text, g_fFrameRate);
-  SetWindowTextA(GetDlgItem(dialog, kFrameRateText), text);
+  SetWindowTextA(GetDlgItem(dialog, IDC_FRAME_RATE_TEXT), text);
 }
 
 void RemoveSaver(HWND dialog) {
@@ -41,7 +41,7 @@ INT_PTR CALLBACK AdviceDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
         case IDCANCEL:
           EndDialog(dialog, kAdviceResult);
           return TRUE;
-        case kRemoveSaverButton:
+        case IDC_REMOVE_SAVER:
           RemoveSaver(dialog);
           return TRUE;
         default:

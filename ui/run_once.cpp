@@ -42,7 +42,7 @@ bool ScheduleSaverRemoval(WindowHandle dialog) {
   ReadMachineString("install_dir", installDir, sizeof installDir, "");
   const std::string command = UninstallCommand(installDir);
   if (command.empty()) {
-    Platform().MessageBox(dialog, kRefusalText, kRefusalCaption, kMbOk);
+    PlatformNotices().MessageBox(dialog, kRefusalText, kRefusalCaption, kMbOk);
     return false;
   }
 
@@ -52,6 +52,6 @@ bool ScheduleSaverRemoval(WindowHandle dialog) {
   WriteMachineString(name.c_str(), command.c_str());
   SelectRegistryKey(dialog, kSettingsKeyPath);
 
-  Platform().MessageBox(dialog, kRemovalText, kRemovalCaption, kMbOk);
+  PlatformNotices().MessageBox(dialog, kRemovalText, kRemovalCaption, kMbOk);
   return true;
 }

@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "shell/platform.h"
+#include "platform/platform.h"
 
 constexpr char kRunOnceKeyPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 constexpr char kRunOnceBaseName[] = "kill_saver";

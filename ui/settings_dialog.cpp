@@ -2,54 +2,24 @@
 
 #include <cstdio>
 
-#include "render/gl_surface.h"
 #include "resources/resource_ids.h"
 #include "shell/frame_rate_probe.h"
 #include "shell/render_frame.h"
-#include "shell/run_state.h"
-#include "shell/scene_services.h"
 #include "view/module_table.h"
 #include "view/registry_store.h"
 #include "view/settings.h"
 
 namespace {
 
-constexpr unsigned kWmClose = 0x0010;
-constexpr unsigned kWmCommand = 0x0111;
 constexpr intptr_t kDialogResult = 1;
 // The low-frame-rate command carries -1 as its parameter.
 constexpr intptr_t kNoLParam = -1;
-
-void Post(SettingsDialogHost& host, unsigned message, uintptr_t wParam, intptr_t lParam) {
-  Platform().PostWindowMessage(host.Dialog(), message, wParam, lParam);
-}
-
-void ShowCycleTime(SettingsDialogHost& host) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%d", g_nCycleTime);
-  host.SetSpinRange(kCycleTimeSpin, kCycleTimeSpinLowest, kCycleTimeSpinHighest);
-  host.SetText(kCycleTimeEdit, text);
-}
-
-void StartPreview(SettingsDialogHost& host) {
-  g_dwCycleStart = Platform().TickCount();
-  Scene().ProbeFrameRate();
-  PostRenderFrame(host.Dialog());
-  // Posted behind the first frame, so the advice appears over a running preview.
-  if (!g_bRateOk) Post(host, kWmCommand, CommandLowFrameRate, kNoLParam);
-}
-
-// The drain ends the preview once a stop is set; a stop set outside a frame
-// (a command that did not come through the drain) has nobody to end it, so
-// the close is asked for here.
-void RequestStop(SettingsDialogHost& host) {
-  g_bStop = true;
-  if (!g_bInFrame && !g_bClosed) Post(host, kWmClose, 0, 0);
-}
+constexpr int kCycleTimeSpinLowest = 1;
+constexpr int kCycleTimeSpinHighest = 9999;
 
 void KeepSettings(SettingsDialogHost& host) {
   char text[kCycleTimeDigits + 1];
-  host.GetText(kCycleTimeEdit, text, sizeof text);
+  host.GetText(IDC_CYCLE_TIME_EDIT, text, sizeof text);
   g_nCycleTime = ParseCycleTime(text);
   StoreModule(g_nCurrentModule);
   SaveSettings();
@@ -61,51 +31,32 @@ void KeepSettings(SettingsDialogHost& host) {
 void AdviseLowFrameRate(SettingsDialogHost& host) {
   if (g_fFrameRate < kLowestDrawableRate) {
     g_moduleTable.modules[1].active = false;
-    host.SetChecked(kModule1CheckBox, false);
+    host.SetChecked(IDC_MODULE1_CHECKBOX, false);
   }
-  Platform().RunDialog(IDD_ADVICE, host.Dialog());
+  PlatformNotices().RunDialog(IDD_ADVICE, host.Dialog());
 }
 
 }  // namespace
 
-bool InitSettingsDialog(SettingsDialogHost& host) {
-  g_bSaverWindow = false;
-  SelectRegistryKey(host.Dialog(), kSettingsKeyPath);
-  LoadSettings();
-  host.CentreOnDesktop();
-  bool surfaceMade = Scene().CreateSurface(host.Control(kPreviewPane), kSurfaceColourBits);
-  host.SetChecked(kModule1CheckBox, g_moduleTable.modules[1].active);
-  ShowCycleTime(host);
-  if (surfaceMade) {
-    StartPreview(host);
-  } else {
-    Post(host, kWmClose, 0, 0);
-  }
-  return true;
+WindowHandle SettingsDialogHost::SurfaceWindow() { return Control(IDC_PREVIEW_PANE); }
+
+void SettingsDialogHost::SettingsLoaded() {
+  CentreOnDesktop();
+  SetChecked(IDC_MODULE1_CHECKBOX, g_moduleTable.modules[1].active);
+  char text[16];
+  std::snprintf(text, sizeof text, "%d", g_nCycleTime);
+  SetSpinRange(IDC_CYCLE_TIME_SPIN, kCycleTimeSpinLowest, kCycleTimeSpinHighest);
+  SetText(IDC_CYCLE_TIME_EDIT, text);
 }
 
-// One frame of the preview.  A frame message that arrives while another is
-// being handled (through a modal dialog opened from the drain) does nothing;
-// the outer handling posts the next one.
-void HandleSettingsFrame(SettingsDialogHost& host) {
-  if (g_bInFrame || g_bStop) return;
-  g_bInFrame = true;
-  DrainFrameMessages(host.Dialog());
-  if (g_bStop && !g_bClosed) Post(host, kWmClose, 0, 0);
-  if (!g_bStop) {
-    RenderFrame(host.Dialog());
-    PostRenderFrame(host.Dialog());
+// Posted behind the first frame, so the advice appears over a running preview.
+void SettingsDialogHost::Started() {
+  if (!g_bRateOk) {
+    PlatformWindows().PostWindowMessage(Dialog(), kWmCommand, CommandLowFrameRate, kNoLParam);
   }
-  g_bInFrame = false;
 }
 
-void CloseSettingsDialog(SettingsDialogHost& host) {
-  if (g_bClosed) return;
-  g_bClosed = true;
-  g_bStop = true;
-  Scene().DestroySurface();
-  host.EndDialog(kDialogResult);
-}
+void SettingsDialogHost::Closed() { EndDialog(kDialogResult); }
 
 void HandleSettingsCommand(SettingsDialogHost& host, int command) {
   switch (command) {
@@ -116,8 +67,8 @@ void HandleSettingsCommand(SettingsDialogHost& host, int command) {
     case kIdCancel:
       RequestStop(host);
       break;
-    case kAboutButton:
-      Platform().RunDialog(IDD_ABOUT, host.Dialog());
+    case IDC_ABOUT_BUTTON:
+      PlatformNotices().RunDialog(IDD_ABOUT, host.Dialog());
       break;
     case CommandLowFrameRate:
       AdviseLowFrameRate(host);

@@ -3,24 +3,16 @@
 // steered view and the settings for the next run; Cancel, Esc, Enter and the
 // close button discard them.
 //
-// The preview needs no timer and no thread: the dialog posts itself the
-// frame message after each frame, and each handling of it drains the
-// dialog's pending messages (keys to the keyboard control) and draws one
-// frame.  The logic here is portable; the Win32 dialog procedure
-// (settings_dialog_win32.cpp) only forwards its messages to it through a
+// The preview is the shared frame loop (shell/frame_loop.h) on the dialog's
+// own modal message loop, with the GL surface on the pane.  What is the
+// dialog's own is here: its controls (module 1's checkbox, the cycle time,
+// About, OK and Cancel) and the low-frame-rate command.  The Win32 dialog
+// procedure (settings_dialog_win32.cpp) forwards its messages to it through a
 // SettingsDialogHost.
 #pragma once
 #include <cstdint>
 
-#include "shell/platform.h"
-
-// Controls of the settings dialog.  Of the hidden module-control group only
-// module 1's checkbox and the cycle-time edit with its up-down take part.
-constexpr int kModule1CheckBox = 1001;
-constexpr int kCycleTimeSpin = 1100;
-constexpr int kCycleTimeEdit = 1101;
-constexpr int kPreviewPane = 1115;
-constexpr int kAboutButton = 1200;
+#include "shell/frame_loop.h"
 
 // Posted to the dialog as a command (lParam -1) when the frame-rate probe
 // judged the machine too slow; no control has this identifier.
@@ -29,16 +21,11 @@ constexpr int CommandLowFrameRate = 1202;
 // OK reads at most this many characters of the cycle-time edit, so the
 // number always fits in 32 bits.
 constexpr int kCycleTimeDigits = 9;
-constexpr int kCycleTimeSpinLowest = 1;
-constexpr int kCycleTimeSpinHighest = 9999;
 
-// What the settings logic needs of its dialog window.  The GL surface on the
-// preview pane, the probe and the frames go through the scene services and
-// the run loop's RenderFrame, as the saver window's do.
-class SettingsDialogHost {
+// What the settings logic needs of its dialog window.  As a frame host the
+// dialog is never the saver window, never full-screen, and saves only on OK.
+class SettingsDialogHost : public FrameHost {
  public:
-  virtual ~SettingsDialogHost() = default;
-
   virtual WindowHandle Dialog() = 0;
   virtual WindowHandle Control(int control) = 0;
   virtual void CentreOnDesktop() = 0;
@@ -49,13 +36,18 @@ class SettingsDialogHost {
   virtual void SetText(int control, const char* text) = 0;
   // Copies at most size - 1 characters and a terminator into `buffer`.
   virtual void GetText(int control, char* buffer, int size) = 0;
+
+  WindowHandle Window() final { return Dialog(); }
+  WindowHandle SurfaceWindow() final;
+  bool IsSaverWindow() final { return false; }
+  bool IsFullScreen() final { return false; }
+  bool SavesOnClose() final { return false; }
+  void SettingsLoaded() final;
+  void Started() final;
+  void Closed() final;
 };
 
-// The dialog's messages.  Initialisation returns true so that the dialog
-// manager sets the default focus.
-bool InitSettingsDialog(SettingsDialogHost& host);
-void HandleSettingsFrame(SettingsDialogHost& host);
-void CloseSettingsDialog(SettingsDialogHost& host);
+// WM_COMMAND of the dialog, by control id.
 void HandleSettingsCommand(SettingsDialogHost& host, int command);
 
 // The cycle time as OK reads it from the edit's text: an optional sign, then

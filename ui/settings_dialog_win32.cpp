@@ -2,10 +2,9 @@
 
 #include <commctrl.h>
 
-#include "shell/platform_win32.h"
-#include "shell/run_state.h"
-#include "ui/centre_on_desktop.h"
+#include "platform/platform_win32.h"
 #include "ui/settings_dialog.h"
+#include "view/run_state.h"
 
 namespace {
 
@@ -41,12 +40,14 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
   Win32SettingsHost host(dialog);
   switch (message) {
     case WM_INITDIALOG:
-      return InitSettingsDialog(host) ? TRUE : FALSE;
+      // TRUE whatever the start: the dialog manager sets the default focus.
+      StartFrameLoop(host);
+      return TRUE;
     case WM_RENDER_FRAME:
-      HandleSettingsFrame(host);
+      HandleFrameMessage(host);
       return TRUE;
     case WM_CLOSE:
-      CloseSettingsDialog(host);
+      HandleCloseRequest(host);
       return TRUE;
     case WM_COMMAND:
       HandleSettingsCommand(host, LOWORD(wParam));

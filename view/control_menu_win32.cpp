@@ -1,7 +1,7 @@
 #include "view/control_menu_win32.h"
 
-#include "shell/run_state.h"
-#include "ui/centre_on_desktop.h"
+#include "platform/platform_win32.h"
+#include "view/run_state.h"
 
 namespace {
 

@@ -3,11 +3,11 @@
 #include <cmath>
 #include <cstdio>
 
+#include "platform/system_numbers.h"
 #include "resources/resource_ids.h"
-#include "shell/run_state.h"
 #include "view/live_view.h"
 #include "view/module_table.h"
-#include "view/virtual_keys.h"
+#include "view/run_state.h"
 
 namespace {
 
@@ -28,17 +28,11 @@ float DistanceStep(float depth, float fallback) {
   return fifties >= 1.0 ? static_cast<float>(fifties) : fallback;
 }
 
-float ClampSpeed(float speed) {
-  if (speed > kMaxSpeed) speed = kMaxSpeed;
-  if (speed < kMinSpeed) speed = kMinSpeed;
-  return speed;
-}
-
 void StepBackToPreviousModule() {
   StoreModule(g_nCurrentModule);
   g_nCurrentModule = PreviousActiveModule(g_nCurrentModule);
   ApplyModule(g_nCurrentModule);
-  g_dwCycleStart = Platform().TickCount();
+  g_dwCycleStart = PlatformClock().TickCount();
 }
 
 void ShowParams(WindowHandle window) {
@@ -50,7 +44,7 @@ void ShowParams(WindowHandle window) {
                 static_cast<double>(g_fVert), static_cast<double>(g_fXrot),
                 static_cast<double>(g_fYrot), static_cast<double>(g_fZrot),
                 static_cast<double>(g_fSpeed));
-  Platform().MessageBox(window, text, "Params", kMbOk);
+  PlatformNotices().MessageBox(window, text, "Params", kMbOk);
 }
 
 // Returns false for a key that has no meaning of its own.
@@ -106,6 +100,6 @@ void ShowControlMenu(WindowHandle owner) {
   // message loop while it is open; a second F1 must not stack a second menu.
   if (g_bControlMenuOpen) return;
   g_bControlMenuOpen = true;
-  Platform().RunDialog(IDD_CONTROL_MENU, owner);
+  PlatformNotices().RunDialog(IDD_CONTROL_MENU, owner);
   g_bControlMenuOpen = false;
 }

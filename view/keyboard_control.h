@@ -4,7 +4,7 @@
 #pragma once
 #include <cstdint>
 
-#include "shell/platform.h"
+#include "platform/platform.h"
 
 // Applies one key message (`message` is a window-message id, `key` a virtual
 // key); returns 0 always.  Keys do nothing in the control panel's small

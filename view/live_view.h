@@ -14,3 +14,9 @@ extern float g_fSpeed;  // spin units added per frame (one unit is 0.08 degree)
 // speed inside.
 constexpr float kMinSpeed = 0.0625f;
 constexpr float kMaxSpeed = 10.0f;
+
+inline float ClampSpeed(float speed) {
+  if (speed < kMinSpeed) return kMinSpeed;
+  if (speed > kMaxSpeed) return kMaxSpeed;
+  return speed;
+}

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <limits>
 
-#include "view/registry_backend.h"
+#include "platform/platform.h"
 
 // Until a window selects it, the settings path is already the current one, so
 // no operation can ever address the bare root of a hive.
@@ -16,24 +16,22 @@ namespace {
 // the operation needs, closed when it goes out of scope.
 class OpenedKey {
  public:
-  OpenedKey(RegistryRoot root, KeyAccess access) : backend_(CurrentRegistryBackend()) {
-    if (backend_) {
-      key_ = backend_->OpenOrCreateKey(root, g_registryStore.keyPath.c_str(),
-                                       g_registryStore.keyClass.c_str(), access);
-    }
+  OpenedKey(RegistryRoot root, KeyAccess access) : store_(PlatformSettings()) {
+    key_ = store_.OpenOrCreateKey(root, g_registryStore.keyPath.c_str(),
+                                  g_registryStore.keyClass.c_str(), access);
   }
   ~OpenedKey() {
-    if (key_) backend_->CloseKey(key_);
+    if (key_) store_.CloseKey(key_);
   }
   OpenedKey(const OpenedKey&) = delete;
   OpenedKey& operator=(const OpenedKey&) = delete;
 
   bool IsOpen() const { return key_ != nullptr; }
-  RegistryBackend& Backend() const { return *backend_; }
+  SettingsStore& Store() const { return store_; }
   RegistryKey Key() const { return key_; }
 
  private:
-  RegistryBackend* backend_;
+  SettingsStore& store_;
   RegistryKey key_ = nullptr;
 };
 
@@ -53,7 +51,7 @@ bool QueryTerminatedString(RegistryRoot root, const char* name, char* buffer, si
   size_t room = std::min<size_t>(bufferSize, std::numeric_limits<uint32_t>::max());
   uint32_t length = static_cast<uint32_t>(room);
   RegistryValueType type;
-  if (!opened.Backend().QueryValue(opened.Key(), OrEmpty(name), buffer, &length, &type)) {
+  if (!opened.Store().QueryValue(opened.Key(), OrEmpty(name), buffer, &length, &type)) {
     return false;
   }
   if (length < room) {
@@ -77,7 +75,7 @@ char* ReadString(RegistryRoot root, const char* name, char* buffer, size_t buffe
 void SelectRegistryKey(WindowHandle window, const char* keyPath) {
   g_registryStore.keyPath = OrEmpty(keyPath);
   char className[kKeyClassBufferSize] = "";
-  if (window) Platform().GetWindowClassName(window, className, kKeyClassBufferSize);
+  if (window) PlatformWindows().GetWindowClassName(window, className, kKeyClassBufferSize);
   className[kKeyClassBufferSize - 1] = '\0';
   g_registryStore.keyClass = className;
 }
@@ -90,7 +88,7 @@ int32_t ReadUserDword(const char* name, int32_t defaultValue) {
   RegistryValueType type;
   // A value of another type (text entered by hand, a binary blob) is not a
   // number this program stored: it counts as missing.
-  if (!opened.Backend().QueryValue(opened.Key(), OrEmpty(name), bytes, &length, &type) ||
+  if (!opened.Store().QueryValue(opened.Key(), OrEmpty(name), bytes, &length, &type) ||
       type != RegistryValueType::Dword) {
     return defaultValue;
   }
@@ -102,7 +100,7 @@ int32_t ReadUserDword(const char* name, int32_t defaultValue) {
 bool WriteUserDword(const char* name, int32_t value) {
   OpenedKey opened(RegistryRoot::CurrentUser, KeyAccess::Write);
   if (!opened.IsOpen()) return false;
-  return opened.Backend().SetDwordValue(opened.Key(), OrEmpty(name), static_cast<uint32_t>(value));
+  return opened.Store().SetDwordValue(opened.Key(), OrEmpty(name), static_cast<uint32_t>(value));
 }
 
 char* ReadMachineString(const char* name, char* buffer, size_t bufferSize, const char* defaultText) {
@@ -117,7 +115,7 @@ bool WriteMachineString(const char* name, const char* text) {
   // every reader (the system's own included) finds the string's end.
   size_t length = std::strlen(text) + 1;
   if (length > std::numeric_limits<uint32_t>::max()) return false;
-  return opened.Backend().SetStringValue(opened.Key(), OrEmpty(name), text,
+  return opened.Store().SetStringValue(opened.Key(), OrEmpty(name), text,
                                          static_cast<uint32_t>(length));
 }
 

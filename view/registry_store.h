@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-#include "shell/platform.h"
+#include "platform/platform.h"
 
 constexpr char kSettingsKeyPath[] = "Software\\Orrinvale\\Nivarel";
 

@@ -36,12 +36,6 @@ constexpr ViewField kViewFields[] = {
     {"yrot", &ModulePreset::yrot},   {"zrot", &ModulePreset::zrot},
 };
 
-float ClampSpeed(float speed) {
-  if (speed < kMinSpeed) return kMinSpeed;
-  if (speed > kMaxSpeed) return kMaxSpeed;
-  return speed;
-}
-
 void LoadModule(int module) {
   ModulePreset& preset = g_moduleTable.modules[module];
   for (const ViewField& field : kViewFields) {

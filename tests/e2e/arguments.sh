@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The command line: requests that are not understood, previews of windows that
-# do not exist and a password change outside the Windows 95 family end with
-# -1 and show nothing; "/save" counts as "/s".
+# The command line as only the system can answer it: a preview of a window
+# that does not exist and a password change outside the Windows 95 family end
+# with -1 and show nothing.  How every other odd command line reads is decided
+# by the unit tests of the command-line rules.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 # Records whether the saver showed any window of its own before it ended.
@@ -11,7 +12,7 @@ watch_for_windows() {
   saver_ended
 }
 
-for arguments in "/x" "/p 0" "/p:1234" "/p 123456789" "/a" "/a 1234" "-q"; do
+for arguments in "/p 123456789" "/a 1234"; do
   shown_anything=0
   start_saver $arguments
   poll 30 watch_for_windows
@@ -19,11 +20,4 @@ for arguments in "/x" "/p 0" "/p:1234" "/p 123456789" "/a" "/a 1234" "-q"; do
   check "\"$arguments\" ends with exit code -1" equals 255 "$SAVER_EXIT"
   check "\"$arguments\" shows nothing" equals 0 "$shown_anything"
 done
-
-fresh_registry
-start_saver /save
-check "\"/save\" starts the full-screen saver" wait_for_saver
-send_keys Escape
-wait_for_exit 30
-check "which Esc ends with exit code 0" equals 0 "$SAVER_EXIT"
 finish

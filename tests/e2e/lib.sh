@@ -67,9 +67,28 @@ poll() {
   done
 }
 
-# A fresh registry for each run: no settings of an earlier test.
+# The maker's key is gone: a listing of its parent, which always exists, was
+# read and does not name it.  (A failed query of the key itself could as well
+# be a wineserver that was starting or stopping.)
+settings_gone() {
+  local listing
+  listing=$(wine reg query 'HKCU\Software' 2>/dev/null | tr -d '\r') || return 1
+  [ -n "$listing" ] && ! grep -qi 'Software\\Orrinvale$' <<<"$listing"
+}
+
+# A fresh registry for each run: no settings of an earlier test.  On a loaded
+# machine a delete can fail having done nothing, so it is tried until the key
+# is seen gone; a key that stays is the test's failure, not a stale reading.
 fresh_registry() {
-  wine reg delete 'HKCU\Software\Orrinvale' /f >/dev/null 2>&1 || true
+  local attempt
+  for attempt in 1 2 3 4 5; do
+    settings_gone && return 0
+    wine reg delete 'HKCU\Software\Orrinvale' /f >/dev/null 2>&1
+  done
+  settings_gone && return 0
+  log "FAILED: the settings of an earlier run could not be removed"
+  E2E_FAILURES=$((E2E_FAILURES + 1))
+  return 1
 }
 
 # wine_reg ARGUMENTS...: `wine reg`, tried up to three times: on a loaded

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Cancel, Esc and the title bar's close button end the settings dialog with
+# Cancel and the title bar's close button end the settings dialog with
 # exit code 1 and leave the registry exactly as it was, whatever the keys
 # steered.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
@@ -15,7 +15,6 @@ discard_with() {
   send_keys Next Next Left F9
   case $way in
     cancel) click_settings cancel ;;
-    escape) send_keys Escape ;;
     close-button) click_close_button "$SETTINGS_TITLE" ;;
   esac
   wait_for_exit 30
@@ -26,7 +25,6 @@ discard_with() {
 
 window_manager_draws_frames
 discard_with cancel
-discard_with escape
 wine_draws_frames
 discard_with close-button
 window_manager_draws_frames

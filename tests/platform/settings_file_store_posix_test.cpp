@@ -10,12 +10,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "tests/support/scoped_seam.h"
+#include "tests/support/fake_platform.h"
 #include "view/registry_store.h"
 
 namespace {
 
-using ScopedBackend = ScopedSeam<RegistryBackend, CurrentRegistryBackend, InstallRegistryBackend>;
 
 class SettingsFileStoreTest : public testing::Test {
  protected:
@@ -42,7 +41,7 @@ class SettingsFileStoreTest : public testing::Test {
 
 TEST_F(SettingsFileStoreTest, RoundTripReplacesTheFileWholeAndCreatesItOnFirstSave) {
   SettingsFileStore store(path_);
-  ScopedBackend installed(store);
+  ScopedPlatform installed(WithSettings(store));
   EXPECT_EQ(ReadUserDword("mod1 depth", -9999), -9999);
   ASSERT_TRUE(WriteUserDword("mod1 depth", 19200));
   // A second name to the old file: a write in place would change what it sees.
@@ -63,7 +62,7 @@ TEST_F(SettingsFileStoreTest, DamagedContentGivesDefaultsWithOneWarning) {
   for (const char* line : damaged) {
     Put(std::string("mod1 xrot=300\n") + line);
     SettingsFileStore store(path_);
-    ScopedBackend installed(store);
+    ScopedPlatform installed(WithSettings(store));
     testing::internal::CaptureStderr();
     EXPECT_EQ(ReadUserDword("mod1 depth", -9999), -9999) << line;
     EXPECT_EQ(ReadUserDword("mod1 xrot", 0), 300) << line;
@@ -78,7 +77,7 @@ TEST_F(SettingsFileStoreTest, UnusablePlacesAndRootsFailWithoutHarm) {
   const std::string paths[] = {folder_ + "/dir.ini", path_ + "/below-a-file/settings.ini"};
   for (const std::string& path : paths) {
     SettingsFileStore store(path);
-    ScopedBackend installed(store);
+    ScopedPlatform installed(WithSettings(store));
     testing::internal::CaptureStderr();
     EXPECT_EQ(ReadUserDword("cycle time", 15), 15) << path;
     EXPECT_FALSE(WriteUserDword("cycle time", 20)) << path;

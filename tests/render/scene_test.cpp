@@ -13,7 +13,7 @@
 #include "image/image_buffer.h"
 #include "render/gl_surface.h"
 #include "resources/resource_ids.h"
-#include "shell/run_state.h"
+#include "view/run_state.h"
 #include "tests/support/fake_platform.h"
 #include "view/live_view.h"
 #include "view/module_table.h"

@@ -5,18 +5,18 @@
 #include <string>
 #include <vector>
 
+#include "platform/platform.h"
 #include "shell/frame_rate_probe.h"
-#include "shell/platform.h"
-#include "shell/scene_services.h"
-#include "tests/support/scoped_seam.h"
 
-class FakeScene : public SceneServices {
+class FakeScene : public SceneSurface {
  public:
   bool surfaceWorks = true;
   bool probedRateOk = true;
   float probedRate = 33.0f;
   bool scenesSucceed = true;  // blank and world; the clear scene always succeeds
   std::vector<std::string> calls;
+  WindowHandle surfaceWindow = nullptr;
+  int framesPresented = 0;
 
   bool CreateSurface(WindowHandle window, int colourBits) override {
     calls.push_back("create " + std::to_string(colourBits));
@@ -24,6 +24,7 @@ class FakeScene : public SceneServices {
     return surfaceWorks;
   }
   void DestroySurface() override { calls.push_back("destroy"); }
+  void PresentFrame() override { ++framesPresented; }
   void ProbeFrameRate() override {
     calls.push_back("probe");
     g_bRateOk = probedRateOk;
@@ -37,13 +38,9 @@ class FakeScene : public SceneServices {
     return static_cast<int>(std::count(calls.begin(), calls.end(), call));
   }
 
-  WindowHandle surfaceWindow = nullptr;
-
  private:
   bool Draw(const char* scene, bool result) {
     calls.push_back(scene);
     return result;
   }
 };
-
-using ScopedScene = ScopedSeam<SceneServices, CurrentSceneServicesOrNull, InstallSceneServices>;

@@ -5,7 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "shell/run_state.h"
+#include "view/run_state.h"
+#include "shell/saver_password_win32.h"
 #include "shell/saver_start_win32.h"
 #include "tests/shell/fake_scene.h"
 #include "tests/support/memory_registry.h"
@@ -77,10 +78,10 @@ class SaverWindowOnWindows95 : public testing::Test {
   }
 
   FakeScene scene;
-  ScopedScene scopedScene{scene};
   ScopedPlatform scopedPlatform{Win32Services()};
+  ScopedPlatform scopedScene{WithSurface(scene)};
   MemoryRegistry registry;
-  ScopedRegistryBackend scopedRegistry{registry};
+  ScopedPlatform scopedRegistry{WithSettings(registry)};
   HWND window_ = nullptr;
   HWND host_ = nullptr;
 };

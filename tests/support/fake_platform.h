@@ -1,6 +1,7 @@
 // A fake of the platform seam: a clock that only moves when told (or when the
 // code under test sleeps), and message boxes, dialogs and window messages that
-// are recorded instead of shown.
+// are recorded instead of shown.  ScopedPlatform puts it in force for a test,
+// with the settings store and scene surface the test gives it.
 #pragma once
 #include <algorithm>
 #include <cstdint>
@@ -12,8 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/platform.h"
-#include "tests/support/scoped_seam.h"
+#include "platform/platform.h"
 
 struct RecordedMessageBox {
   WindowHandle owner;
@@ -39,12 +39,7 @@ inline void PrintTo(const RecordedDialog& dialog, std::ostream* os) {
   *os << "{" << dialog.templateId << ", " << dialog.owner << "}";
 }
 
-// Window messages the tests queue, with the numbers of the Win32 API.
-constexpr unsigned kWmClose = 0x0010;
-constexpr unsigned kWmPaint = 0x000F;
-constexpr unsigned kWmCommand = 0x0111;
-
-class FakePlatform : public PlatformServices {
+class FakePlatform : public Clock, public WindowQueue, public Notices, public Resources {
  public:
   uint32_t now = 0;                       // the tick count, in ms
   std::vector<uint32_t> sleeps;           // every Sleep, in order
@@ -58,11 +53,9 @@ class FakePlatform : public PlatformServices {
   std::vector<WindowMessage> posted;      // every post, in order
   std::vector<WindowMessage> dispatched;  // every dispatch, in order
   std::function<void(const WindowMessage&)> onDispatch;  // what a dispatched message does
-  std::map<WindowHandle, int> clientWidths;  // windows not listed are 0 wide
-  int desktopWidth = 1280;
-  std::vector<WindowHandle> raised;  // every RaiseToTop, in order
-  int framesPresented = 0;
   std::map<int, std::vector<uint8_t>> resources;  // by identifier, whatever the type
+  SettingsStore* settings = nullptr;  // installed with the fake when set
+  SceneSurface* surface = nullptr;
 
   uint32_t TickCount() override { return now; }
   void Sleep(uint32_t milliseconds) override {
@@ -100,15 +93,6 @@ class FakePlatform : public PlatformServices {
     dispatched.push_back(message);
     if (onDispatch) onDispatch(message);
   }
-  // Any address that no test uses as a window of its own.
-  WindowHandle DesktopWindow() override { return &desktopWidth; }
-  int ClientWidth(WindowHandle window) override {
-    if (window == DesktopWindow()) return desktopWidth;
-    auto found = clientWidths.find(window);
-    return found == clientWidths.end() ? 0 : found->second;
-  }
-  void RaiseToTop(WindowHandle window) override { raised.push_back(window); }
-  void PresentFrame() override { ++framesPresented; }
   ResourceBlock FindResourceBlock(const char*, int resourceId) override {
     auto found = resources.find(resourceId);
     if (found == resources.end() || found->second.empty()) return {};
@@ -125,6 +109,41 @@ class FakePlatform : public PlatformServices {
     for (const WindowMessage& m : posted) ids.push_back(m.message);
     return ids;
   }
+  // Its own four services with the store and surface set above.
+  operator PlatformServices() {
+    PlatformServices services;
+    services.clock = this;
+    services.windows = this;
+    services.notices = this;
+    services.resources = this;
+    services.settings = settings;
+    services.surface = surface;
+    return services;
+  }
 };
 
-using ScopedPlatform = ScopedSeam<PlatformServices, CurrentPlatformOrNull, InstallPlatform>;
+// Puts services in force for its lifetime and the previous ones back afterwards.
+class ScopedPlatform {
+ public:
+  explicit ScopedPlatform(const PlatformServices& services) : previous_(InstalledPlatform()) {
+    InstallPlatform(services);
+  }
+  ~ScopedPlatform() { InstallPlatform(previous_); }
+  ScopedPlatform(const ScopedPlatform&) = delete;
+  ScopedPlatform& operator=(const ScopedPlatform&) = delete;
+
+ private:
+  PlatformServices previous_;
+};
+
+// The services in force with the settings store, or the scene surface, replaced.
+inline PlatformServices WithSettings(SettingsStore& settings) {
+  PlatformServices services = InstalledPlatform();
+  services.settings = &settings;
+  return services;
+}
+inline PlatformServices WithSurface(SceneSurface& surface) {
+  PlatformServices services = InstalledPlatform();
+  services.surface = &surface;
+  return services;
+}

@@ -15,13 +15,12 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/scoped_seam.h"
-#include "view/registry_backend.h"
+#include "platform/platform.h"
 #include "view/registry_store.h"
 
 struct RegistryValue { RegistryValueType kind; std::vector<uint8_t> data; };
 
-class MemoryRegistry : public RegistryBackend {
+class MemoryRegistry : public SettingsStore {
  public:
   std::set<RegistryRoot> failingRoots;  // opens under these roots fail
   std::set<RegistryRoot> readOnlyRoots; // opens for writing under these roots fail
@@ -135,6 +134,3 @@ class MemoryRegistry : public RegistryBackend {
   // An open handle is the address of the key it opened, once for each open.
   std::multiset<Key*> openHandles_;
 };
-
-using ScopedRegistryBackend =
-    ScopedSeam<RegistryBackend, CurrentRegistryBackend, InstallRegistryBackend>;

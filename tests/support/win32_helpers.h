@@ -4,27 +4,13 @@
 #pragma once
 #include <windows.h>
 
-#include "shell/platform_win32.h"
+#include "platform/platform_win32.h"
+#include "shell/dialog_table_win32.h"
 #include "tests/support/fake_platform.h"
 #include "tests/support/test_paths.h"
 
-// The real Win32 services of a seam, made once by `installWin32` without
-// leaving them installed: fixtures install them with the seam's Scoped guard.
-template <typename Services>
-Services& Win32Seam(Services* (*current)(), void (*install)(Services*), void (*installWin32)()) {
-  static Services* const services = [&] {
-    Services* previous = current();
-    installWin32();
-    Services* win32 = current();
-    install(previous);
-    return win32;
-  }();
-  return *services;
-}
-
-inline PlatformServices& Win32Services() {
-  return Win32Seam(CurrentPlatformOrNull, InstallPlatform, InstallWin32Platform);
-}
+// The real Win32 services, the program's dialogs included; no scene surface.
+inline PlatformServices Win32Services() { return Win32PlatformServices(DialogProcedureFor); }
 
 // While it lives, nivarel.scr's resources (its dialog templates and pictures)
 // are the program's own: g_hInstance is the product loaded as data.

@@ -40,7 +40,7 @@ class AdviceDialog : public testing::Test {
   FakePlatform platform_;
   ScopedPlatform scopedPlatform_{platform_};
   MemoryRegistry registry_;
-  ScopedRegistryBackend scopedRegistry_{registry_};
+  ScopedPlatform scopedRegistry_{WithSettings(registry_)};
   HWND dialog_ = nullptr;
   HWND saver_ = nullptr;
 };
@@ -49,7 +49,7 @@ TEST_F(AdviceDialog, ShowsTheRateAndRemoveSchedulesTheUninstallerBelowTheSaver) 
   dialog_ = CreateDialogParamA(g_hInstance, MAKEINTRESOURCEA(IDD_ADVICE), nullptr, AdviceDialogProc, 0);
   ASSERT_NE(dialog_, nullptr);
   char text[64] = "";
-  GetDlgItemTextA(dialog_, kFrameRateText, text, sizeof text);
+  GetDlgItemTextA(dialog_, IDC_FRAME_RATE_TEXT, text, sizeof text);
   EXPECT_STREQ(text, "The current frame rate is:\n5.0 frames per second.");
   EXPECT_EQ(GetFocus(), GetDlgItem(dialog_, IDOK));
   saver_ = CreateWindowExA(0, "Static", "Screen Saver", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr,
@@ -57,7 +57,7 @@ TEST_F(AdviceDialog, ShowsTheRateAndRemoveSchedulesTheUninstallerBelowTheSaver) 
   g_hSaverWindow = saver_;
   ASSERT_TRUE(IsAbove(saver_, dialog_));
 
-  SendMessageA(dialog_, WM_COMMAND, MAKEWPARAM(kRemoveSaverButton, BN_CLICKED), 0);
+  SendMessageA(dialog_, WM_COMMAND, MAKEWPARAM(IDC_REMOVE_SAVER, BN_CLICKED), 0);
 
   EXPECT_TRUE(IsWindow(dialog_));
   EXPECT_TRUE(IsAbove(dialog_, saver_)) << "the saver went to the bottom";

@@ -39,7 +39,7 @@ class BrowserLaunchPlan : public testing::Test {
   FakePlatform platform_;
   ScopedPlatform scopedPlatform_{platform_};
   MemoryRegistry registry_;
-  ScopedRegistryBackend scopedRegistry_{registry_};
+  ScopedPlatform scopedRegistry_{WithSettings(registry_)};
 };
 
 TEST_F(BrowserLaunchPlan, UsesRegisteredCommandWithLowerCasedAddress) {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/fake_platform.h"
 #include "tests/support/memory_registry.h"
 
 namespace {
@@ -28,7 +29,7 @@ int OpenHandleCount() {
 
 TEST(OpenInBrowser, StartsTheRegisteredBrowserAndKeepsNoHandle) {
   MemoryRegistry registry;
-  ScopedRegistryBackend scopedRegistry{registry};
+  ScopedPlatform scopedRegistry{WithSettings(registry)};
   const std::string command = "\"C:\\windows\\system32\\cmd.exe\" /c rem \"%1\"";
   std::vector<uint8_t> bytes(command.begin(), command.end());
   bytes.push_back(0);

@@ -37,7 +37,7 @@ class SaverRemoval : public testing::Test {
   FakePlatform platform;
   ScopedPlatform scopedPlatform{platform};
   MemoryRegistry registry;
-  ScopedRegistryBackend scopedRegistry{registry};
+  ScopedPlatform scopedRegistry{WithSettings(registry)};
 };
 
 // The first free name of "kill_saver", "kill_saver1", ...: an entry is never
@@ -70,7 +70,7 @@ TEST_F(SaverRemoval, AMissingInstallFolderGivesTheBareNameAndAFailedWriteIsNotRe
   EXPECT_EQ(RunOnce("kill_saver"), "\\uninstal.exe");
 
   MemoryRegistry failing;
-  ScopedRegistryBackend scoped(failing);
+  ScopedPlatform scoped(WithSettings(failing));
   failing.failWrites = true;
   EXPECT_TRUE(ScheduleSaverRemoval(&dialog));
   const RecordedMessageBox said = {&dialog, kRemovalText, kRemovalCaption, kMbOk};

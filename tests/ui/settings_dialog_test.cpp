@@ -1,3 +1,5 @@
+// The settings dialog's own part: its controls and commands.  The preview is
+// the shared frame loop (tests/shell/frame_loop_test.cpp).
 #include "ui/settings_dialog.h"
 
 #include <gtest/gtest.h>
@@ -7,26 +9,23 @@
 #include <vector>
 
 #include "resources/resource_ids.h"
-#include "shell/run_state.h"
 #include "tests/shell/fake_scene.h"
 #include "tests/support/fake_platform.h"
 #include "tests/support/memory_registry.h"
 #include "tests/view/view_state.h"
-#include "view/virtual_keys.h"
 
 namespace {
 
 // The dialog's controls, recorded instead of shown.
 class FakeSettingsHost : public SettingsDialogHost {
  public:
-  int dialogWindow = 0;  // its address is the dialog's handle
-  int paneWindow = 0;    // and this one the preview pane's
+  int paneWindow = 0;  // its address is the preview pane's handle, the host's the dialog's
   std::map<int, bool> checked;
   std::map<int, std::string> texts;
   std::vector<intptr_t> endings;
 
-  WindowHandle Dialog() override { return &dialogWindow; }
-  WindowHandle Control(int control) override { return control == kPreviewPane ? &paneWindow : nullptr; }
+  WindowHandle Dialog() override { return this; }
+  WindowHandle Control(int control) override { return control == IDC_PREVIEW_PANE ? &paneWindow : nullptr; }
   void CentreOnDesktop() override {}
   void EndDialog(intptr_t result) override { endings.push_back(result); }
   void SetChecked(int control, bool on) override { checked[control] = on; }
@@ -43,135 +42,81 @@ class SettingsDialog : public testing::Test {
   SettingsDialog() {
     ResetSaverState();
     g_bSaverWindow = true;
-    // What the dialog's own modal loop does with a message the drain dispatches.
-    platform_.onDispatch = [this](const WindowMessage& m) {
-      if (m.message == kWmCommand) HandleSettingsCommand(host_, static_cast<int>(m.wParam & 0xFFFF));
-      if (m.message == WM_RENDER_FRAME) HandleSettingsFrame(host_);
-      if (m.message == kWmClose) CloseSettingsDialog(host_);
-    };
+    platform_.settings = &registry_;
+    platform_.surface = &scene_;
+    InstallPlatform(platform_);
   }
-
-  // Opens the dialog and takes the first frame message off the queue.
-  void Open() {
-    InitSettingsDialog(host_);
-    platform_.queue.clear();
-    platform_.posted.clear();
-  }
-  void Queue(unsigned message, uintptr_t wParam) { platform_.Queue(host_.Dialog(), message, wParam); }
 
   FakePlatform platform_;
-  ScopedPlatform scopedPlatform_{platform_};
   MemoryRegistry registry_;
-  ScopedRegistryBackend scopedRegistry_{registry_};
   FakeScene scene_;
-  ScopedScene scopedScene_{scene_};
   FakeSettingsHost host_;
+  ScopedPlatform scoped_{platform_};
 };
 
 TEST_F(SettingsDialog, OpeningShowsTheSettingsAndStartsThePreviewOnThePane) {
+  registry_.PutSetting("mod1 active", 0);
+  registry_.PutSetting("cycle time", 42);
   scene_.probedRateOk = false;
   scene_.probedRate = 9.5f;
 
-  EXPECT_TRUE(InitSettingsDialog(host_));
+  StartFrameLoop(host_);
 
   EXPECT_FALSE(g_bSaverWindow);
-  EXPECT_EQ(g_registryStore.keyClass, platform_.className);
-  EXPECT_EQ(scene_.calls, (std::vector<std::string>{"create 32", "probe"}));
-  EXPECT_EQ(scene_.surfaceWindow, host_.Control(kPreviewPane));
+  EXPECT_EQ(scene_.surfaceWindow, &host_.paneWindow);
+  EXPECT_FALSE(host_.checked[IDC_MODULE1_CHECKBOX]);
+  EXPECT_EQ(host_.texts[IDC_CYCLE_TIME_EDIT], "42");
   // A slow machine's advice comes behind the first frame, as a command.
   ASSERT_EQ(platform_.PostedIds(), (std::vector<unsigned>{WM_RENDER_FRAME, kWmCommand}));
   EXPECT_EQ(platform_.posted[1].wParam, static_cast<uintptr_t>(CommandLowFrameRate));
 }
 
-TEST_F(SettingsDialog, FailedSurfaceClosesWithoutProbeFrameOrSave) {
-  scene_.surfaceWorks = false;
-  InitSettingsDialog(host_);
-  EXPECT_EQ(scene_.calls, std::vector<std::string>{"create 32"});
-  ASSERT_EQ(platform_.PostedIds(), std::vector<unsigned>{kWmClose});
-
-  platform_.onDispatch(platform_.queue.back());
-  EXPECT_EQ(host_.endings, std::vector<intptr_t>{1});
-  EXPECT_TRUE(registry_.Settings().empty());
-}
-
-TEST_F(SettingsDialog, OkReadsNineCharactersOfTheCycleTimeWithoutLimits) {
+TEST_F(SettingsDialog, OkSavesTheSteeredViewAndNineCharactersOfTheCycleTime) {
   const std::pair<const char*, int32_t> cases[] = {
       {"1234567890", 123456789}, {"", 0}, {"abc", 0}, {"-42", -42}, {"12x4", 12}, {"-1234567890", -12345678},
   };
-  Open();
+  StartFrameLoop(host_);
+  g_fDepth = 189.0f;
   for (const auto& [text, stored] : cases) {
-    host_.texts[kCycleTimeEdit] = text;
+    host_.texts[IDC_CYCLE_TIME_EDIT] = text;
     HandleSettingsCommand(host_, kIdOk);
     EXPECT_EQ(registry_.Setting("cycle time"), stored) << text;
   }
+  EXPECT_EQ(registry_.Setting("mod1 depth"), 18900);
+  EXPECT_EQ(registry_.Setting("enable sound"), 0);
+  EXPECT_TRUE(g_bStop);
 }
 
-TEST_F(SettingsDialog, StopsInThePreviewCloseOnceAndSaveNothing) {
-  const std::pair<unsigned, uintptr_t> stops[] = {
-      {kWmClose, 0}, {kWmKeyDown, kVkEscape}, {kWmKeyDown, kVkReturn}, {kWmCommand, kIdCancel}};
-  for (const auto& [message, wParam] : stops) {
-    SCOPED_TRACE(testing::Message() << message << " " << wParam);
-    ResetSaverState();
-    host_.endings.clear();
-    Open();
-    Queue(message, wParam);
-    Queue(kWmKeyDown, kVkNext);  // not taken once the stop is set
-
-    HandleSettingsFrame(host_);
-
-    EXPECT_FLOAT_EQ(g_fDepth, 192.0f);
-    ASSERT_EQ(platform_.PostedIds(), std::vector<unsigned>{kWmClose});
-    platform_.onDispatch(platform_.queue.back());
-    platform_.onDispatch(platform_.queue.back());  // a second close changes nothing
-    HandleSettingsFrame(host_);                    // nor does a frame still queued
-    EXPECT_EQ(host_.endings, std::vector<intptr_t>{1});
-    EXPECT_TRUE(registry_.Settings().empty());
-  }
-  EXPECT_EQ(platform_.framesPresented, 0);
-  EXPECT_EQ(scene_.Count("destroy"), 4);
-}
-
-TEST_F(SettingsDialog, StopOutsideAFrameAsksForTheCloseItself) {
-  Open();
+// Cancel and the close button end the dialog with 1 and write nothing.
+TEST_F(SettingsDialog, CancelEndsTheDialogOnceWithoutSaving) {
+  StartFrameLoop(host_);
+  platform_.queue.clear();
   HandleSettingsCommand(host_, kIdCancel);
-  EXPECT_EQ(platform_.PostedIds(), std::vector<unsigned>{kWmClose});
-}
-
-TEST_F(SettingsDialog, FrameMessageInsideAModalChildDialogDoesNothing) {
-  Open();
-  // The About dialog's own loop dispatches the frame message that was waiting.
-  platform_.onDialog = [this](int) { HandleSettingsFrame(host_); };
-  Queue(kWmCommand, kAboutButton);
-
-  HandleSettingsFrame(host_);
-
-  EXPECT_EQ(platform_.dialogs, (std::vector<RecordedDialog>{{IDD_ABOUT, host_.Dialog()}}));
-  EXPECT_EQ(platform_.framesPresented, 1);
-  EXPECT_EQ(platform_.PostedIds(), std::vector<unsigned>{WM_RENDER_FRAME});
+  HandleCloseRequest(host_);
+  HandleCloseRequest(host_);
+  EXPECT_EQ(host_.endings, std::vector<intptr_t>{1});
+  EXPECT_TRUE(registry_.Settings().empty());
 }
 
 TEST_F(SettingsDialog, LowFrameRateAdvisesAndBelowThreeSwitchesTheWorldOff) {
   for (float rate : {5.0f, 2.5f}) {
     SCOPED_TRACE(rate);
     platform_.dialogs.clear();
-    platform_.queue.clear();
     scene_.probedRateOk = false;
     scene_.probedRate = rate;
-    InitSettingsDialog(host_);
+    StartFrameLoop(host_);
     const bool switchedOff = rate < 3.0f;
 
-    HandleSettingsFrame(host_);  // meets the command in its drain
+    HandleSettingsCommand(host_, CommandLowFrameRate);
 
     EXPECT_EQ(platform_.dialogs, (std::vector<RecordedDialog>{{IDD_ADVICE, host_.Dialog()}}));
-    EXPECT_EQ(g_moduleTable.modules[1].active, !switchedOff);
-    EXPECT_EQ(host_.checked[kModule1CheckBox], !switchedOff);
+    EXPECT_EQ(host_.checked[IDC_MODULE1_CHECKBOX], !switchedOff);
     HandleSettingsCommand(host_, kIdOk);
     EXPECT_EQ(registry_.Setting("mod1 active"), switchedOff ? 0 : 1);
     g_bStop = false;
   }
-  // The preview below three frames per second shows the blank scene.
-  EXPECT_EQ(scene_.Count("blank"), 1);
-  EXPECT_EQ(scene_.Count("world"), 1);
+  HandleSettingsCommand(host_, IDC_ABOUT_BUTTON);
+  EXPECT_EQ(platform_.dialogs.back(), (RecordedDialog{IDD_ABOUT, host_.Dialog()}));
 }
 
 }  // namespace

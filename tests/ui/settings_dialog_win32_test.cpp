@@ -8,8 +8,8 @@
 
 #include "render/gl_api.h"
 #include "resources/resource_ids.h"
-#include "shell/run_state.h"
-#include "shell/scene_services_win32.h"
+#include "view/run_state.h"
+#include "shell/scene_surface_win32.h"
 #include "tests/shell/fake_scene.h"
 #include "tests/support/fake_platform.h"
 #include "tests/support/memory_registry.h"
@@ -28,10 +28,9 @@ class SettingsDialogWin32 : public testing::Test {
 
   ProductResources product_;
   ScopedPlatform scopedPlatform_{Win32Services()};
-  ScopedScene scopedScene_{
-      Win32Seam(CurrentSceneServicesOrNull, InstallSceneServices, InstallWin32SceneServices)};
+  ScopedPlatform scopedScene_{WithSurface(Win32SceneSurface())};
   MemoryRegistry registry_;
-  ScopedRegistryBackend scopedRegistry_{registry_};
+  ScopedPlatform scopedRegistry_{WithSettings(registry_)};
 };
 
 // The share of the pane's pixels that are lit, read after the fifth frame.
@@ -42,7 +41,7 @@ size_t g_pixels = 0;
 // buffer still holds the frame just drawn, so that is what is read.
 void ReadPane(HWND dialog) {
   RECT pane;
-  GetClientRect(GetDlgItem(dialog, kPreviewPane), &pane);
+  GetClientRect(GetDlgItem(dialog, IDC_PREVIEW_PANE), &pane);
   std::vector<unsigned char> rgb(static_cast<size_t>(pane.right) * pane.bottom * 3);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   glReadBuffer(GL_BACK);

@@ -7,7 +7,7 @@
 #include "resources/resource_ids.h"
 #include "tests/support/fake_platform.h"
 #include "tests/view/view_state.h"
-#include "view/virtual_keys.h"
+#include "platform/system_numbers.h"
 
 namespace {
 

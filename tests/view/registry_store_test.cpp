@@ -43,7 +43,7 @@ class RegistryStoreTest : public ::testing::Test {
   FakePlatform platform;
   ScopedPlatform scopedPlatform{platform};
   MemoryRegistry registry;
-  ScopedRegistryBackend scopedRegistry{registry};
+  ScopedPlatform scopedRegistry{WithSettings(registry)};
 };
 
 TEST_F(RegistryStoreTest, SelectionHoldsAnyPathAndTheClassCutToFortyBytes) {

@@ -24,7 +24,7 @@ class SettingsTest : public ::testing::Test {
   FakePlatform platform;
   ScopedPlatform scopedPlatform{platform};
   MemoryRegistry registry;
-  ScopedRegistryBackend scopedRegistry{registry};
+  ScopedPlatform scopedRegistry{WithSettings(registry)};
 };
 
 // What is loaded is saved back as the very same integers: a view that nobody
@@ -89,7 +89,7 @@ TEST_F(SettingsTest, CycleTimeAndSoundFlag) {
   for (const auto& c : soundCases) {
     SCOPED_TRACE(testing::Message() << c.before << " " << c.stored.value_or(-1));
     MemoryRegistry fresh;
-    ScopedRegistryBackend scoped(fresh);
+    ScopedPlatform scoped(WithSettings(fresh));
     if (c.stored) fresh.PutSetting("enable sound", *c.stored);
     g_bEnableSound = c.before;
     LoadSettings();

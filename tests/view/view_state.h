@@ -6,10 +6,10 @@
 #include <cstddef>
 
 #include "shell/frame_rate_probe.h"
-#include "shell/run_state.h"
 #include "view/live_view.h"
 #include "view/module_table.h"
 #include "view/registry_store.h"
+#include "view/run_state.h"
 
 // The seven live values, depth to speed, compared and printed by gtest as one.
 using LiveView = std::array<float, 7>;

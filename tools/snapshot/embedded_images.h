@@ -2,7 +2,7 @@
 // resource identifiers (generated at build time from resources/).
 #pragma once
 
-#include "shell/platform.h"
+#include "platform/platform.h"
 
 // The bytes of JPEG image `resourceId` (120 the world, 111 the backdrop);
 // empty for any other identifier.

@@ -30,20 +30,10 @@ ResourceBlock HeadlessPlatform::FindResourceBlock(const char* type, int resource
 
 intptr_t HeadlessPlatform::RunDialog(int, WindowHandle) { return -1; }
 
-void HeadlessPlatform::GetWindowClassName(WindowHandle, char* buffer, int size) {
-  if (size > 0) buffer[0] = '\0';
+PlatformServices HeadlessPlatform::Services() {
+  PlatformServices services;
+  services.clock = this;
+  services.notices = this;
+  services.resources = this;
+  return services;
 }
-
-bool HeadlessPlatform::PostWindowMessage(WindowHandle, unsigned, uintptr_t, intptr_t) { return false; }
-
-bool HeadlessPlatform::TakeWindowMessage(WindowHandle, WindowMessage*) { return false; }
-
-void HeadlessPlatform::DispatchWindowMessage(const WindowMessage&) {}
-
-WindowHandle HeadlessPlatform::DesktopWindow() { return nullptr; }
-
-int HeadlessPlatform::ClientWidth(WindowHandle) { return 0; }
-
-void HeadlessPlatform::RaiseToTop(WindowHandle) {}
-
-void HeadlessPlatform::PresentFrame() {}

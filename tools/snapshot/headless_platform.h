@@ -1,26 +1,20 @@
-// The platform of a native developer tool: a real clock, messages on the
-// standard error stream, the built-in pictures as resources, and no windows.
+// The platform of a native developer tool: a real clock, notices printed on
+// the standard error stream, and the built-in pictures as resources.  It has
+// no windows, no settings and no surface of its own (the tool draws offscreen
+// itself), so it offers none: a use of one would be a fault of the tool.
 #pragma once
 
-#include "shell/platform.h"
+#include "platform/platform.h"
 
-class HeadlessPlatform : public PlatformServices {
+class HeadlessPlatform final : public Clock, public Notices, public Resources {
  public:
   uint32_t TickCount() override;
   void Sleep(uint32_t milliseconds) override;
   // Prints "caption: text" and answers OK, as if the user had read it.
   int MessageBox(WindowHandle owner, const char* text, const char* caption, unsigned style) override;
+  // Without a window system there are no dialogs.
+  intptr_t RunDialog(int templateId, WindowHandle owner) override;
   ResourceBlock FindResourceBlock(const char* type, int resourceId) override;
 
-  // Without a window system there are no dialogs and no windows to serve.
-  intptr_t RunDialog(int templateId, WindowHandle owner) override;
-  void GetWindowClassName(WindowHandle window, char* buffer, int size) override;
-  bool PostWindowMessage(WindowHandle window, unsigned message, uintptr_t wParam,
-                         intptr_t lParam) override;
-  bool TakeWindowMessage(WindowHandle window, WindowMessage* message) override;
-  void DispatchWindowMessage(const WindowMessage& message) override;
-  WindowHandle DesktopWindow() override;
-  int ClientWidth(WindowHandle window) override;
-  void RaiseToTop(WindowHandle window) override;
-  void PresentFrame() override;
+  PlatformServices Services();
 };

@@ -13,11 +13,11 @@
 #include "render/gl_api.h"
 #include "render/gl_surface.h"
 #include "render/scene.h"
-#include "shell/run_state.h"
 #include "tools/snapshot/headless_platform.h"
 #include "tools/snapshot/offscreen_context.h"
 #include "tools/snapshot/png_file.h"
 #include "view/module_table.h"
+#include "view/run_state.h"
 
 namespace {
 
@@ -103,7 +103,7 @@ int main(int argc, char** argv) {
   Options options;
   if (!ParseOptions(argc, argv, options)) return Usage();
   HeadlessPlatform platform;
-  InstallPlatform(&platform);
+  InstallPlatform(platform.Services());
   UseBuiltInView(options.preview);
 
   OffscreenContext context;

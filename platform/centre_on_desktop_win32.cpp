@@ -1,4 +1,4 @@
-#include "ui/centre_on_desktop.h"
+#include "platform/platform_win32.h"
 
 namespace {
 

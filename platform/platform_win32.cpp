@@ -1,22 +1,18 @@
-#include "shell/platform_win32.h"
-
-#include "resources/resource_ids.h"
-#include "ui/about_dialog_win32.h"
-#include "ui/advice_dialog_win32.h"
-#include "ui/settings_dialog_win32.h"
-#include "view/control_menu_win32.h"
+#include "platform/platform_win32.h"
 
 HINSTANCE g_hInstance = nullptr;
 
-// Each dialog template is run with its own procedure; the table grows with the dialogs.
-static DLGPROC DialogProcedureFor(int templateId);
-
 namespace {
 
-class Win32Platform final : public PlatformServices {
+class Win32Clock final : public Clock {
  public:
   uint32_t TickCount() override { return GetTickCount(); }
   void Sleep(uint32_t milliseconds) override { ::Sleep(milliseconds); }
+};
+
+class Win32Notices final : public Notices {
+ public:
+  DialogProcedureLookup dialogs = nullptr;
 
   int MessageBox(WindowHandle owner, const char* text, const char* caption,
                  unsigned style) override {
@@ -26,11 +22,14 @@ class Win32Platform final : public PlatformServices {
   }
 
   intptr_t RunDialog(int templateId, WindowHandle owner) override {
-    DLGPROC procedure = DialogProcedureFor(templateId);
+    DLGPROC procedure = dialogs ? dialogs(templateId) : nullptr;
     if (!procedure) return -1;
     return DialogBoxParamA(g_hInstance, MAKEINTRESOURCEA(templateId), ToHwnd(owner), procedure, 0);
   }
+};
 
+class Win32Windows final : public WindowQueue {
+ public:
   void GetWindowClassName(WindowHandle window, char* buffer, int size) override {
     if (size <= 0) return;
     buffer[0] = '\0';
@@ -68,22 +67,10 @@ class Win32Platform final : public PlatformServices {
     DispatchMessageA(&queued);
   }
 
-  WindowHandle DesktopWindow() override { return FromHwnd(GetDesktopWindow()); }
+};
 
-  int ClientWidth(WindowHandle window) override {
-    RECT client;
-    if (!GetClientRect(ToHwnd(window), &client)) return 0;
-    return client.right - client.left;
-  }
-
-  void RaiseToTop(WindowHandle window) override {
-    SetWindowPos(ToHwnd(window), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
-  }
-
-  // The GL context is current on the surface's own device context for as
-  // long as the surface lives, whichever window the frame loop serves.
-  void PresentFrame() override { SwapBuffers(wglGetCurrentDC()); }
-
+class Win32Resources final : public Resources {
+ public:
   ResourceBlock FindResourceBlock(const char* type, int resourceId) override {
     ResourceBlock block;
     HRSRC found = FindResourceA(g_hInstance, MAKEINTRESOURCEA(resourceId), type);
@@ -98,17 +85,17 @@ class Win32Platform final : public PlatformServices {
 
 }  // namespace
 
-static DLGPROC DialogProcedureFor(int templateId) {
-  switch (templateId) {
-    case IDD_CONTROL_MENU: return ControlMenuProcedure;
-    case IDD_ABOUT: return AboutDialogProc;
-    case IDD_ADVICE: return AdviceDialogProc;
-    case IDD_SETTINGS: return PrepareSettingsDialog();
-    default: return nullptr;
-  }
-}
-
-void InstallWin32Platform() {
-  static Win32Platform platform;
-  InstallPlatform(&platform);
+PlatformServices Win32PlatformServices(DialogProcedureLookup dialogs) {
+  static Win32Clock clock;
+  static Win32Windows windows;
+  static Win32Notices notices;
+  static Win32Resources resources;
+  notices.dialogs = dialogs;
+  PlatformServices services;
+  services.clock = &clock;
+  services.windows = &windows;
+  services.notices = &notices;
+  services.resources = &resources;
+  services.settings = &Win32SettingsStore();
+  return services;
 }

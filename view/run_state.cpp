@@ -1,4 +1,4 @@
-#include "shell/run_state.h"
+#include "view/run_state.h"
 
 bool g_bSaverWindow = false;
 bool g_bFullScreen = false;

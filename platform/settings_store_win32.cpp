@@ -1,6 +1,4 @@
-#include "view/registry_backend_win32.h"
-
-#include <windows.h>
+#include "platform/platform_win32.h"
 
 namespace {
 
@@ -26,7 +24,7 @@ RegistryValueType ValueType(DWORD type) {
   }
 }
 
-class Win32Registry final : public RegistryBackend {
+class Win32Registry final : public SettingsStore {
  public:
   RegistryKey OpenOrCreateKey(RegistryRoot root, const char* path, const char* keyClass,
                               KeyAccess access) override {
@@ -66,9 +64,7 @@ class Win32Registry final : public RegistryBackend {
 
 }  // namespace
 
-RegistryBackend& Win32RegistryBackend() {
+SettingsStore& Win32SettingsStore() {
   static Win32Registry registry;
   return registry;
 }
-
-void InstallWin32RegistryBackend() { InstallRegistryBackend(&Win32RegistryBackend()); }

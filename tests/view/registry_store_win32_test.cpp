@@ -1,5 +1,3 @@
-#include "view/registry_backend_win32.h"
-
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -47,7 +45,6 @@ class Win32RegistryTest : public ::testing::Test {
   std::string path_;
   HWND window_ = nullptr;
   ScopedPlatform scopedPlatform{Win32Services()};
-  ScopedRegistryBackend scopedRegistry{Win32RegistryBackend()};
 };
 
 TEST_F(Win32RegistryTest, ReadOfAMissingKeyCreatesItEmptyWithTheWindowsClass) {

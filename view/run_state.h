@@ -1,10 +1,10 @@
-// The run state of the frame loop: which window it serves, whether a stop was
-// asked for, and the module-cycle and frame timers.  Shared by the saver
-// window's loop, the settings dialog's preview loop and the keyboard control.
+// The run state of the frame loop (shell/frame_loop.h): which window it
+// serves, whether a stop was asked for, and the module-cycle and frame timers.
+// Kept with the view because the keyboard control and the scene read it too.
 #pragma once
 #include <cstdint>
 
-#include "shell/platform.h"
+#include "platform/platform.h"
 
 extern bool g_bSaverWindow;     // the frame loop serves the saver window, not the settings dialog
 extern bool g_bFullScreen;      // the saver window is as wide as the desktop (not the small preview)
