@@ -8,9 +8,9 @@
 // close button, for a vanished window and for SIGTERM/SIGINT, queued behind
 // the frame messages the loop posts itself), Notices (dialogs become text on
 // stderr) and SceneSurface (GLX).
-// Leaves out: the tick count and message boxes, taken from the services it is
-// given (the snapshot tool's), and the resources and the settings store,
-// which the program installs beside it.
+// Borrows the tick count and message boxes (printed on stderr) from the
+// services it is given, the snapshot tool's.  Leaves out the resources and
+// the settings store, which the program installs beside it.
 #pragma once
 #include <X11/Xlib.h>
 
