@@ -20,8 +20,11 @@
 //   test fakes             tests/support/fake_platform.h (Clock, WindowQueue,
 //                          Notices, Resources), tests/support/memory_registry.h
 //                          (SettingsStore), tests/shell/fake_scene.h (SceneSurface)
-//   X11 host (Linux)       all six: X events drained as WindowMessage records,
-//                          the settings file, a GLX surface
+//   X11 host (nivarel)     Clock, WindowQueue (X events as WindowMessage
+//                          records), Notices (stderr) and SceneSurface (GLX):
+//                          shell/x11_host_x11.cpp; the snapshot tool's
+//                          Resources; SettingsStore from the settings file,
+//                          platform/settings_file_store_posix.cpp
 //
 // Limits: everything runs on the one thread that owns the windows; a modal
 // dialog runs a nested message loop, so a frame message can arrive while

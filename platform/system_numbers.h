@@ -9,6 +9,7 @@
 #include <cstdint>
 
 // Window messages.
+constexpr unsigned kWmSize = 0x0005;  // lParam: height << 16 | width
 constexpr unsigned kWmClose = 0x0010;
 constexpr unsigned kWmPaint = 0x000F;
 constexpr unsigned kWmKeyDown = 0x0100;
@@ -17,6 +18,9 @@ constexpr unsigned kWmChar = 0x0102;
 constexpr unsigned kWmSysKeyDown = 0x0104;
 constexpr unsigned kWmCommand = 0x0111;
 constexpr unsigned kWmMouseMove = 0x0200;
+constexpr unsigned kWmLButtonDown = 0x0201;
+constexpr unsigned kWmRButtonDown = 0x0204;
+constexpr unsigned kWmMButtonDown = 0x0207;
 
 // Virtual keys.
 constexpr unsigned kVkBack = 8;
