@@ -334,12 +334,8 @@ bool X11SceneServices::CreateSurface(WindowHandle window, int) {
   return CreateGlxSurface(display_, ToWindow(window));
 }
 void X11SceneServices::DestroySurface() { DestroyGlxSurface(); }
-// Mesa compiles its drawing code on a first draw, which can take a second
-// with a cold shader cache (a daemon's fresh user): one untimed draw first,
-// so that the probe times the scene and not the compiler.
 void X11SceneServices::ProbeFrameRate() {
-  ::DrawWorldScene();
-  glFinish();
+  WarmUpGlxDrawing();
   ::ProbeFrameRate();
 }
 bool X11SceneServices::DrawBlankScene() { return ::DrawBlankScene(); }
