@@ -16,5 +16,13 @@ bool CreateGlxSurface(Display* display, Window window);
 // Releases the context; silent when there is none.
 void DestroyGlxSurface();
 
+// Mesa compiles its drawing code on a first draw, which can take a second
+// with a cold shader cache (a daemon's fresh user): this draws the world once,
+// untimed and unseen, so that the frame-rate probe times the scene and not the
+// compiler.  The draw goes to a one-pixel viewport, which compiles the same
+// code without filling the screen, and the spin is put back, so that the probe
+// and the first frame start from where they would without it.
+void WarmUpGlxDrawing();
+
 // Shows the frame just drawn.
 void PresentGlxFrame();

@@ -329,12 +329,8 @@ void X11SceneSurface::CountFrame() {
   fpsFrames_ = 1;
 }
 
-// Mesa compiles its drawing code on a first draw, which can take a second
-// with a cold shader cache (a daemon's fresh user): one untimed draw first,
-// so that the probe times the scene and not the compiler.
 void X11SceneSurface::ProbeFrameRate() {
-  ::DrawWorldScene();
-  glFinish();
+  WarmUpGlxDrawing();
   ::ProbeFrameRate();
 }
 bool X11SceneSurface::DrawBlankScene() { return ::DrawBlankScene(); }
