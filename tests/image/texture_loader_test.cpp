@@ -21,6 +21,7 @@
 #endif
 
 #include "image/cpu_features.h"
+#include "image/jpeg/jpeg_lines.h"
 #include "image/jpeg_memory_source.h"
 #include "resources/resource_ids.h"
 #include "tests/support/fake_platform.h"
@@ -38,14 +39,13 @@ std::vector<uint8_t> DecoderBlockBottomFirst(const std::vector<uint8_t>& jpeg) {
   std::vector<std::vector<uint8_t>> rows;
   if (decoder.status() != 0 || decoder.startDecoding() != 0) return {};
   const int bytesPerPixel = decoder.outputBytesPerPixel();
-  const uint8_t* line = nullptr;
-  int lineBytes = 0;
-  while (decoder.nextScanLine(&line, &lineBytes) == 0) {
+  ReadAllLines(decoder, [&](int, const uint8_t* line, int) {
     rows.emplace_back();
     for (int i = 0; i < decoder.imageWidth() * 3; ++i) {
       rows.back().push_back(line[i / 3 * bytesPerPixel + (bytesPerPixel == 1 ? 0 : i % 3)]);
     }
-  }
+    return true;
+  });
   std::vector<uint8_t> block;
   for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
     block.insert(block.end(), row->begin(), row->end());
