@@ -94,13 +94,13 @@ void TimeImage(const std::string& tool, const std::string& djpeg, const std::str
     }
   }
   std::remove(output.c_str());
-  const double oursMb = std::max(best[kMmx].peakMb, best[kLlm].peakMb);
+  const double toolMb = std::max(best[kMmx].peakMb, best[kLlm].peakMb);
   const size_t slash = image.find_last_of('/');
   const std::string name = slash == std::string::npos ? image : image.substr(slash + 1);
   std::printf("%-30s %8.1f %8.1f %8.1f %9.2f %9.2f %8.1f %8.1f %8.2f\n", name.c_str(),
               best[kMmx].cpuMs, best[kLlm].cpuMs, best[kDjpeg].cpuMs,
-              best[kMmx].cpuMs / best[kDjpeg].cpuMs, best[kLlm].cpuMs / best[kDjpeg].cpuMs, oursMb,
-              best[kDjpeg].peakMb, oursMb / best[kDjpeg].peakMb);
+              best[kMmx].cpuMs / best[kDjpeg].cpuMs, best[kLlm].cpuMs / best[kDjpeg].cpuMs, toolMb,
+              best[kDjpeg].peakMb, toolMb / best[kDjpeg].peakMb);
   std::fflush(stdout);
 }
 
@@ -134,7 +134,7 @@ int main(int argc, char** argv) {
   std::printf("whole process, file to file: processor time (user + system) of the fastest of %d "
               "runs, largest peak resident memory\n", runs);
   std::printf("%-30s %8s %8s %8s %9s %9s %8s %8s %8s\n", "image", "mmx ms", "llm ms", "djpeg ms",
-              "mmx/djpeg", "llm/djpeg", "ours MB", "djpeg MB", "MB ratio");
+              "mmx/djpeg", "llm/djpeg", "tool MB", "djpeg MB", "MB ratio");
   for (size_t i = 2; i < arguments.size(); ++i) {
     TimeImage(arguments[0], arguments[1], arguments[i], output, runs);
   }
