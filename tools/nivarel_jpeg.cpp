@@ -6,7 +6,8 @@
 //
 // Exit codes: 0 decoded and written, nothing printed; 1 the decoder refused the
 // stream, with "status: <code>" as the last line on standard error; 2 anything
-// else (bad arguments, unreadable input, unwritable output).
+// else (bad arguments, unreadable input, unwritable output).  The lines go to
+// the file as they are decoded; a run that fails removes what it wrote.
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
