@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "image/jpeg/jpeg_lines.h"
 #include "image/jpeg_memory_source.h"
 
 namespace {
@@ -20,15 +21,14 @@ void Shape(DecodedPicture& picture, int width, int height, int bytesPerPixel) {
 
 bool CopyOurLines(JpegDecoder& decoder, DecodedPicture& picture) {
   const size_t rowBytes = static_cast<size_t>(picture.width) * picture.bytesPerPixel;
-  const uint8_t* line = nullptr;
-  int lineBytes = 0;
-  int row = 0;
-  while (decoder.nextScanLine(&line, &lineBytes) == 0) {
+  int rows = 0;
+  const int result = ReadAllLines(decoder, [&](int row, const uint8_t* line, int lineBytes) {
     if (row >= picture.height || static_cast<size_t>(lineBytes) != rowBytes) return false;
     std::memcpy(picture.pixels.data() + row * rowBytes, line, rowBytes);
-    ++row;
-  }
-  return decoder.status() == 0 && row == picture.height;
+    rows = row + 1;
+    return true;
+  });
+  return result == Done && rows == picture.height;
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "image/cpu_features.h"
+#include "image/jpeg/jpeg_lines.h"
 #include "image/jpeg_memory_source.h"
 #include "render/gl_api.h"
 #include "platform/platform.h"
@@ -47,16 +48,13 @@ void CopyLineAsRgb(const uint8_t* line, int lineBytes, int bytesPerPixel, uint8_
 bool CopyDecodedLines(JpegDecoder& decoder, ImageBuffer& image) {
   const int bytesPerPixel = decoder.outputBytesPerPixel();
   const size_t rowBytes = static_cast<size_t>(image.width) * kRgbBytes;
-  const uint8_t* line = nullptr;
-  int lineBytes = 0;
-  int row = 0;
-  while (decoder.nextScanLine(&line, &lineBytes) == 0) {
+  ReadAllLines(decoder, [&](int row, const uint8_t* line, int lineBytes) {
     // The block holds `height` rows; a line beyond them has nowhere to go.
     if (row < image.height) {
       CopyLineAsRgb(line, lineBytes, bytesPerPixel, image.pixels.get() + row * rowBytes, image.width);
     }
-    ++row;
-  }
+    return true;
+  });
   return decoder.status() == 0;
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "image/jpeg/jpeg_decoder.h"
+#include "image/jpeg/jpeg_lines.h"
 #include "tests/image/jpeg/memory_jpeg_source.h"
 
 namespace jpegtest {
@@ -42,13 +43,12 @@ inline DecodeResult DecodeWith(JpegEngine engine, const std::vector<uint8_t>& by
     if (result.constructStatus == 0) {
       result.startResult = decoder.startDecoding();
       result.bytesPerPixel = decoder.outputBytesPerPixel();
-      const uint8_t* line = nullptr;
-      int count = 0;
       // Bounded, so that a decoder that never finishes fails the test instead of hanging it.
-      for (int i = 0; i <= 8192 && result.startResult == 0; ++i) {
-        result.lastLineResult = decoder.nextScanLine(&line, &count);
-        if (result.lastLineResult != 0) break;
-        result.lines.emplace_back(line, line + count);
+      if (result.startResult == 0) {
+        result.lastLineResult = ReadAllLines(decoder, [&](int row, const uint8_t* line, int count) {
+          result.lines.emplace_back(line, line + count);
+          return row < 8192;
+        });
       }
     }
     result.status = decoder.status();
