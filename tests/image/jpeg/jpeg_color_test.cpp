@@ -13,12 +13,6 @@
 
 namespace {
 
-JpegColorTables Tables() {
-  JpegColorTables t;
-  BuildColorTables(t);
-  return t;
-}
-
 int ExactLevel(double value) { return static_cast<int>(std::lround(std::clamp(value, 0.0, 255.0))); }
 
 }  // namespace
@@ -28,7 +22,8 @@ int ExactLevel(double value) { return static_cast<int>(std::lround(std::clamp(va
 // row r) has Y = k % 256 and Cr = (k / 256) % 256; each row r and round takes
 // its own Cb.
 TEST(JpegColor, TablesAreWithinOneLevelOfExactAndFastMatchesThem) {
-  const JpegColorTables t = Tables();
+  JpegColorTables t;
+  BuildColorTables(t);
   const ConvertLinesKernel table = ChooseLineConversion(JpegEngine::Reference, Layout444, false);
   const ConvertLinesKernel fast = ChooseLineConversion(JpegEngine::FastPortable, Layout444, false);
   const int mcus = 8192;
