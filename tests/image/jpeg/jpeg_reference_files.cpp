@@ -72,10 +72,8 @@ void WriteSyntheticPicture(const fs::path& path, int width, int height, int chan
 struct ScratchDirectory {
   std::string path = (fs::temp_directory_path() / "nivarel-jpeg-XXXXXX").string();
   ScratchDirectory() { EXPECT_NE(mkdtemp(path.data()), nullptr); }
-  ~ScratchDirectory() {
-    std::error_code ignored;
-    fs::remove_all(path, ignored);
-  }
+  ~ScratchDirectory() { fs::remove_all(path, ignored); }
+  std::error_code ignored;
   fs::path operator/(const std::string& name) const { return fs::path(path) / name; }
 };
 

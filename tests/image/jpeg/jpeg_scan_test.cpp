@@ -22,10 +22,7 @@ Bytes Grey(int width, int height, const Bytes& data, int quant = 1, int ss = 0, 
 }
 
 // Without its last `count` bytes.
-Bytes Cut(Bytes stream, size_t count) {
-  stream.resize(stream.size() - count);
-  return stream;
-}
+Bytes Cut(const Bytes& stream, size_t count) { return Bytes(stream.begin(), stream.end() - std::ptrdiff_t(count)); }
 
 // Brings k to 48: three runs that end on positions 16, 32 and 47.
 BitWriter UpTo48() { return BitWriter().dc(0).ac(15, 1).ac(15, 1).ac(14, 1); }
@@ -35,6 +32,9 @@ Bytes OneBlock(BitWriter data) {
   return StreamBuilder().soi().dqt(0).directTables(17).sof(0xC0, 8, 8, {{1, 1, 1, 0}}).sos({{1, 0, 0}})
       .raw(data.finish()).eoi().bytes;
 }
+
+// The restart markers in order, D0 to D7 and round again.
+const std::vector<int> kInOrder{0, 1, 2, 3, 4, 5, 6, 7, 0};
 
 // Ten 8x8 blocks in a row, each an interval of its own with a DC difference
 // of 80, interval i followed by the RSTn of markers[i] (and `junkBefore`
@@ -98,7 +98,6 @@ TEST(JpegScan, StreamsThatMustDecodeTheSame) {
   }
   // A DC difference of 80 gives the same in every interval only if each restart resets the predictor.
   for (int b = 0; b < 10; ++b) restarted.dc(b ? 0 : 80).endOfBlock();
-  const std::vector<int> inOrder{0, 1, 2, 3, 4, 5, 6, 7, 0};
   struct Case { std::string name; Bytes stream, same; };
   std::vector<Case> cases = {
       {"SequentialScanIgnoresItsSpectralRange", Grey(8, 8, coefficients, 1, 5, 20), Grey(8, 8, coefficients)},
@@ -107,8 +106,8 @@ TEST(JpegScan, StreamsThatMustDecodeTheSame) {
       {"RepeatedRefinement", RefinedBlock(again), refined},
       {"EndOfBandRun", EndOfBandRun(false), sevenIn(3)},
       {"EndOfBandRunCutByARestart", EndOfBandRun(true), sevenIn(2)},
-      {"RestartsResetThePredictor", RestartImage(inOrder), Grey(80, 8, restarted.finish())},
-      {"JunkBeforeARestart", RestartImage(inOrder, 1200, 3), Grey(80, 8, restarted.finish())},
+      {"RestartsResetThePredictor", RestartImage(kInOrder), Grey(80, 8, restarted.finish())},
+      {"JunkBeforeARestart", RestartImage(kInOrder, 1200, 3), Grey(80, 8, restarted.finish())},
   };
   // The header reader reads ahead; when entropy-coded data begins, what it read goes back into the
   // input, even right after a refill of the input buffer (every 4096 bytes). A comment moves the data.
@@ -133,7 +132,6 @@ TEST(JpegScan, StreamsThatMustDecodeTheSame) {
 // stand, the DC categories, the restart markers' order and search, and the
 // segments between the scan and the end of the image.
 TEST(JpegScan, EntropyDataRestartAndEndChecks) {
-  const std::vector<int> inOrder{0, 1, 2, 3, 4, 5, 6, 7, 0};
   const Bytes withoutEoi = Cut(Grey(8, 8, BitWriter().dc(8).endOfBlock().finish()), 2);
   // A first-scan value shifted by Al can wrap to 0 in 16 bits (8 << 13; 1 << 13 stays); refinement must
   // then treat its position as zero, as the stored value says: a new value, then corrections.
@@ -160,11 +158,11 @@ TEST(JpegScan, EntropyDataRestartAndEndChecks) {
       {"ShiftedValueThatWrapsToZero", wrapped, 0},
       {"D3WhereD2IsDue", RestartImage({0, 1, 3, 3, 4, 5, 6, 7, 0}), RestartMarkerBad},
       {"RestartsStartingAtD1", RestartImage({1, 2, 3, 4, 5, 6, 7, 0, 1}), RestartMarkerBad},
-      {"JunkBeyondTheRestartSearch", RestartImage(inOrder, 1600, 3), RestartMarkerBad},
+      {"JunkBeyondTheRestartSearch", RestartImage(kInOrder, 1600, 3), RestartMarkerBad},
       // A marker after the last interval fails the search for the end of the image.
       {"RestartAfterTheLastInterval", RestartImage({0, 1, 2, 3, 4, 5, 6, 7, 0, 1}), MarkerUnexpected},
       // A source that ends before a restart: the search finds the end of the image.
-      {"CutBeforeTheLastInterval", Cut(RestartImage(inOrder), 2 + 3 + 2), RestartMarkerBad},
+      {"CutBeforeTheLastInterval", Cut(RestartImage(kInOrder), 2 + 3 + 2), RestartMarkerBad},
       {"TablesAfterTheScan", StreamBuilder().raw(withoutEoi).dqt(1).segment(0xFE, {'h', 'i'}).eoi().bytes, 0},
       {"BadSegmentAfterTheScan", StreamBuilder().raw(withoutEoi).segment(0xFE, {}, 1).eoi().bytes, SegmentLengthBad},
   };
