@@ -238,7 +238,7 @@ TEST(JpegScan, CallingOrder) {
   const uint8_t* line = nullptr;
   int count = -5;
   EXPECT_EQ(decoder.nextScanLine(&line, &count), Failed);
-  EXPECT_EQ(std::pair(decoder.startDecoding(), decoder.startDecoding()), std::pair(0, 0));
+  EXPECT_EQ((std::pair{decoder.startDecoding(), decoder.startDecoding()}), std::pair(0, 0));
   for (int y = 0; y < 8; ++y) EXPECT_EQ(decoder.nextScanLine(&line, &count), 0);
   line = nullptr;
   EXPECT_EQ(decoder.nextScanLine(&line, &count), Done);
@@ -252,7 +252,7 @@ TEST(JpegScan, CallingOrder) {
   ASSERT_EQ(failing.startDecoding(), 0);
   EXPECT_EQ(failing.nextScanLine(&line, &count), EntropyDataBad);
   EXPECT_EQ(bad.endUseCalls, 1);
-  EXPECT_EQ(std::tuple(failing.nextScanLine(&line, &count), failing.startDecoding(), failing.status()),
+  EXPECT_EQ((std::tuple{failing.nextScanLine(&line, &count), failing.startDecoding(), failing.status()}),
             std::tuple(Failed, Failed, EntropyDataBad));
 }
 
