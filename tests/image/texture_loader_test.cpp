@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #if defined(__linux__)
@@ -26,13 +27,6 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-// A grey 8 x 8 picture of one flat block, every pixel 138 (a DC of 80).
-Bytes FlatGrey() {
-  jpegtest::StreamBuilder s;
-  s.greyHeaders(8, 8).sos({{1, 0, 0}}).raw(jpegtest::BitWriter().dc(80).endOfBlock().finish());
-  return s.eoi().bytes;
-}
-
 class DecodeJpegImageTest : public ::testing::Test {
  protected:
   FakePlatform platform;
@@ -41,24 +35,32 @@ class DecodeJpegImageTest : public ::testing::Test {
 
 // The block holds the picture bottom row first, red, green and blue per pixel
 // (within the few levels a JPEG round trip costs), grey repeated three times.
-TEST_F(DecodeJpegImageTest, BlocksHoldTheRowsBottomFirstAsRgb) {
-  struct Case { const char* what; Bytes jpeg; int width, height; Bytes bottomFirst; };
+// A refused stream leaves no block and tells the user the decoder's status.
+TEST_F(DecodeJpegImageTest, BlocksHoldTheRowsBottomFirstAsRgbOrTheRefusalIsReported) {
+  jpegtest::StreamBuilder grey;  // 8 x 8, every pixel 138 (a DC of 80)
+  grey.greyHeaders(8, 8).sos({{1, 0, 0}}).raw(jpegtest::BitWriter().dc(80).endOfBlock().finish()).eoi();
+  struct Case { const char* what; Bytes jpeg; int status; int width, height; Bytes bottomFirst; };
   const Case cases[] = {
-      {"four colours", ReadSourceFile("tests/image/data/four_colours.jpg"), 2, 2,
+      {"four colours", ReadSourceFile("tests/image/data/four_colours.jpg"), 0, 2, 2,
        {0, 0, 255, 255, 255, 255, 255, 0, 0, 0, 255, 0}},
-      {"grey", FlatGrey(), 8, 8, Bytes(8 * 8 * 3, 138)},
+      {"grey", grey.bytes, 0, 8, 8, Bytes(8 * 8 * 3, 138)},
+      {"not a JPEG at all", {'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0}, NotJpeg, 0, 0, {}},
+      {"no bytes", {}, NotJpeg, 0, 0, {}},
+      {"no scan after the headers", jpegtest::StreamBuilder().greyHeaders(8, 8).bytes, MarkerUnexpected, 0, 0, {}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    ASSERT_FALSE(c.jpeg.empty());
+    platform.messageBoxes.clear();
     ImageBuffer image;
-    ASSERT_TRUE(DecodeJpegImage(image, c.jpeg.data(), static_cast<uint32_t>(c.jpeg.size())));
-    EXPECT_EQ(image.width, c.width);
-    EXPECT_EQ(image.height, c.height);
-    EXPECT_EQ(image.bitsPerPixel, 24);
-    for (size_t i = 0; i < c.bottomFirst.size(); ++i) {
-      ASSERT_NEAR(image.pixels[i], c.bottomFirst[i], 16) << "byte " << i;
+    EXPECT_EQ(DecodeJpegImage(image, c.jpeg.data(), static_cast<uint32_t>(c.jpeg.size())), c.status == 0);
+    if (c.status != 0) {
+      EXPECT_EQ(image.pixels, nullptr);
+      const std::string text = "Error: Decoder failed! Error status: " + std::to_string(c.status) + "\n";
+      EXPECT_EQ(platform.messageBoxes, (std::vector<RecordedMessageBox>{{nullptr, text, "Decoder Error", kMbOk}}));
+      continue;
     }
+    EXPECT_EQ(std::tie(image.width, image.height, image.bitsPerPixel), std::tuple(c.width, c.height, 24));
+    for (size_t i = 0; i < c.bottomFirst.size(); ++i) ASSERT_NEAR(image.pixels[i], c.bottomFirst[i], 16) << i;
     EXPECT_TRUE(platform.messageBoxes.empty());
   }
 }
@@ -70,25 +72,6 @@ TEST(FlipRows, TurnsTheBlockUpsideDown) {
   for (uint8_t row : {1, 2, 3}) block.insert(block.end(), rowBytes, row);
   FlipRows(block.data(), rowBytes, 3);
   for (int row = 0; row < 3; ++row) EXPECT_EQ(block[row * rowBytes + rowBytes - 1], 3 - row);
-}
-
-TEST_F(DecodeJpegImageTest, RefusedStreamsReportTheDecoderStatus) {
-  struct Case { const char* what; Bytes bytes; int status; };
-  const Case cases[] = {
-      {"not a JPEG at all", {'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0}, NotJpeg},
-      {"no bytes", {}, NotJpeg},
-      {"no scan after the headers", jpegtest::StreamBuilder().greyHeaders(8, 8).bytes, MarkerUnexpected},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    platform.messageBoxes.clear();
-    ImageBuffer image;
-    EXPECT_FALSE(DecodeJpegImage(image, c.bytes.data(), static_cast<uint32_t>(c.bytes.size())));
-    EXPECT_EQ(image.pixels, nullptr);
-    const std::string text = "Error: Decoder failed! Error status: " + std::to_string(c.status) + "\n";
-    EXPECT_EQ(platform.messageBoxes,
-              (std::vector<RecordedMessageBox>{{nullptr, text, "Decoder Error", kMbOk}}));
-  }
 }
 
 // Address-space limits and death tests do not mix with the sanitizers, which
@@ -114,8 +97,7 @@ bool RefusedForWantOfMemory(FakePlatform& platform, const Bytes& jpeg) {
   if (setrlimit(RLIMIT_AS, &limit) != 0) return false;
   ImageBuffer image;
   const bool decoded = DecodeJpegImage(image, jpeg.data(), static_cast<uint32_t>(jpeg.size()));
-  const std::vector<RecordedMessageBox> told = {
-      {nullptr, "Could not allocate memory for image", "ERROR", kMbOk}};
+  const std::vector<RecordedMessageBox> told = {{nullptr, "Could not allocate memory for image", "ERROR", kMbOk}};
   return !decoded && platform.messageBoxes == told && image.pixels == nullptr;
 }
 
@@ -123,23 +105,20 @@ bool RefusedForWantOfMemory(FakePlatform& platform, const Bytes& jpeg) {
 TEST_F(DecodeJpegImageTest, ABlockThatCannotBeAllocatedIsReported) {
   const Bytes jpeg = jpegtest::StreamBuilder().greyHeaders(8192, 8192).sos({{1, 0, 0}}).eoi().bytes;
   GTEST_FLAG_SET(death_test_style, "threadsafe");
-  EXPECT_EXIT(std::_Exit(RefusedForWantOfMemory(platform, jpeg) ? 0 : 1),
-              ::testing::ExitedWithCode(0), "");
+  EXPECT_EXIT(std::_Exit(RefusedForWantOfMemory(platform, jpeg) ? 0 : 1), ::testing::ExitedWithCode(0), "");
 }
 #endif
 
+// A short read is not the end (nor is a request for nothing); only a read that finds nothing left is.
 TEST(JpegMemorySource, ReportsTheEndOnlyWhenNothingIsLeft) {
   const uint8_t data[10] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
   JpegMemorySource source(data, sizeof data);
   uint8_t buffer[8] = {};
   bool end = false;
-  // Nothing asked, then fewer bytes left than asked: no end yet.
-  EXPECT_EQ(source.read(buffer, 0, end), 0);
-  EXPECT_EQ(source.read(buffer, 6, end), 6);
-  EXPECT_EQ(source.read(buffer, 8, end), 4);
+  EXPECT_EQ((std::vector{source.read(buffer, 0, end), source.read(buffer, 6, end), source.read(buffer, 8, end)}),
+            (std::vector{0, 6, 4}));
   EXPECT_FALSE(end);
   EXPECT_EQ(Bytes(buffer, buffer + 4), (Bytes{6, 7, 8, 9}));
-  // Nothing left: the end.
   EXPECT_EQ(source.read(buffer, 8, end), 0);
   EXPECT_TRUE(end);
 }

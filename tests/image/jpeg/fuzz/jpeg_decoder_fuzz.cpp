@@ -5,6 +5,7 @@
 // exactly what the plain reference gives: every status, line and source read.
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "image/jpeg/jpeg_decoder.h"
@@ -17,42 +18,35 @@ namespace {
 // would stall the run.
 constexpr long kMaxDecodedPixels = 1L << 20;
 
-// Everything a decode shows its caller and its source.
-struct Outcome {
-  std::vector<int> results;  // every status and return value, in order
-  std::vector<uint8_t> pixels;
-  int reads = 0;
-  bool operator!=(const Outcome& o) const {
-    return results != o.results || pixels != o.pixels || reads != o.reads;
-  }
-};
+// Everything a decode shows its caller and its source: every status and
+// return value in order, then the source's read count; and the pixels.
+using Outcome = std::pair<std::vector<int>, std::vector<uint8_t>>;
 
 Outcome Decode(const uint8_t* data, size_t size, bool useMmx, int chunk, JpegEngine engine) {
   Outcome outcome;
+  auto& [results, pixels] = outcome;
   // In chunks of a fixed size, so that refills (and the saving of the wide
   // bit reader around them) fall at varying places.
   MemoryJpegSource source(std::vector<uint8_t>(data, data + size), chunk);
   {
     JpegDecoder decoder(&source, useMmx, engine);
-    outcome.results = {decoder.status(), decoder.imageWidth(), decoder.imageHeight()};
-    const bool small =
-        static_cast<long>(decoder.imageWidth()) * decoder.imageHeight() <= kMaxDecodedPixels;
+    results = {decoder.status(), decoder.imageWidth(), decoder.imageHeight()};
+    const bool small = static_cast<long>(decoder.imageWidth()) * decoder.imageHeight() <= kMaxDecodedPixels;
     if (decoder.status() == 0 && small) {
-      outcome.results.push_back(decoder.startDecoding());
+      results.push_back(decoder.startDecoding());
       const int lineBytes = decoder.imageWidth() * decoder.outputBytesPerPixel();
       const uint8_t* line = nullptr;
-      int byteCount = 0;
-      int result = 0;
-      while (outcome.results.back() == 0 && (result = decoder.nextScanLine(&line, &byteCount)) == 0) {
+      int byteCount = 0, result = 0;
+      while (results.back() == 0 && (result = decoder.nextScanLine(&line, &byteCount)) == 0) {
         if (byteCount != lineBytes) __builtin_trap();
         // Every byte handed out is read, so that the sanitizer sees a short buffer.
-        outcome.pixels.insert(outcome.pixels.end(), line, line + byteCount);
+        pixels.insert(pixels.end(), line, line + byteCount);
       }
-      outcome.results.push_back(result);
+      results.push_back(result);
     }
-    outcome.results.push_back(decoder.status());
+    results.push_back(decoder.status());
   }
-  outcome.reads = source.readCalls;
+  results.push_back(source.readCalls);
   return outcome;
 }
 
