@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "shell/full_screen_claim_win32.h"
 #include "shell/platform_win32.h"
 #include "shell/run_loop.h"
 #include "shell/run_state.h"
@@ -129,6 +130,7 @@ int RunMessageLoop() {
 }  // namespace
 
 int RunSaverWindow(HWND parent) {
+  FullScreenClaim claim;  // held until the full-screen run is over
   const WNDCLASSA windowClass = SaverWindowClass();
   const char* title = kFullScreenTitle;
   DWORD style = kFullScreenStyle;
@@ -147,11 +149,7 @@ int RunSaverWindow(HWND parent) {
   } else {
     width = GetSystemMetrics(SM_CXSCREEN);
     height = GetSystemMetrics(SM_CYSCREEN);
-    HWND running = FindWindowA(kSaverClassName, kFullScreenTitle);
-    if (running && IsWindow(running)) {
-      SetForegroundWindow(running);
-      return 0;
-    }
+    if (!claim.Take()) return 0;
     LoadPasswordHook();
   }
 
