@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The command line: requests that are not understood, previews of windows that
-# do not exist and a password change outside the Windows 95 family end with
-# -1 and show nothing; "/save" counts as "/s".
+# do not exist or of the desktop window, and a password change outside the
+# Windows 95 family end with -1 and show nothing; "/save" counts as "/s".
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 # Records whether the saver showed any window of its own before it ended.
@@ -11,7 +11,8 @@ watch_for_windows() {
   saver_ended
 }
 
-for arguments in "/x" "/p 0" "/p:1234" "/p 123456789" "/a" "/a 1234" "-q"; do
+desktop=$(describe "" | field desktop)
+for arguments in "/x" "/p 0" "/p:1234" "/p 123456789" "/p $desktop" "/a" "/a 1234" "-q"; do
   shown_anything=0
   start_saver $arguments
   poll 30 watch_for_windows
