@@ -4,7 +4,13 @@
 //
 //   nivarel_e2e_host describe TITLE
 //       the top-level windows titled TITLE: how many, and the first one's
-//       class, styles, rectangle and whether it is in the foreground.
+//       class, styles, rectangle, whether it is in the foreground and the
+//       texts of its children; and the desktop window's number.
+//   nivarel_e2e_host lock-settings read|none
+//       lets everyone read the settings key but not change it, or nobody
+//       open it, until its standard input closes; then gives everyone full
+//       access again.  (Wine keeps a key's security only while its server
+//       runs, which this program keeps it doing.)
 //   nivarel_e2e_host preview SAVER
 //       plays the Display control panel: makes a window, starts
 //       "SAVER /p <its handle>", finds the preview child, sends it keys, help
@@ -44,7 +50,19 @@ std::string ClassOf(HWND window) {
   return name;
 }
 
+std::string ChildTexts(HWND window) {
+  std::string texts;
+  for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    char text[512] = "";
+    GetWindowTextA(child, text, sizeof text);
+    texts += std::string(text) + "|";
+  }
+  for (char& c : texts) c = c == '\n' ? ' ' : c;
+  return texts;
+}
+
 int Describe(const char* title) {
+  Report("desktop", static_cast<long long>(reinterpret_cast<uintptr_t>(GetDesktopWindow()) & 0xFFFFFFFFu));
   HWND window = FindWindowExA(nullptr, nullptr, nullptr, title);
   long long count = 0;
   for (HWND w = window; w; w = FindWindowExA(nullptr, w, nullptr, title)) ++count;
@@ -58,7 +76,41 @@ int Describe(const char* title) {
   Report("rect", std::to_string(rect.left) + "," + std::to_string(rect.top) + "," +
                      std::to_string(rect.right) + "," + std::to_string(rect.bottom));
   Report("foreground", GetForegroundWindow() == window ? 1 : 0);
+  Report("texts", ChildTexts(window));
   return 0;
+}
+
+bool SetSettingsSecurity(const std::string& how) {
+  HKEY key;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Orrinvale\\Nivarel", 0, nullptr, 0, WRITE_DAC,
+                      nullptr, &key, nullptr) != ERROR_SUCCESS) {
+    return false;
+  }
+  SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+  PSID everyone = nullptr;
+  AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone);
+  alignas(DWORD) unsigned char aclBuffer[256];
+  ACL* acl = reinterpret_cast<ACL*>(aclBuffer);
+  InitializeAcl(acl, sizeof aclBuffer, ACL_REVISION);
+  if (how == "none") {
+    AddAccessDeniedAce(acl, ACL_REVISION, KEY_READ | KEY_WRITE, everyone);
+  } else {
+    AddAccessAllowedAce(acl, ACL_REVISION, how == "read" ? KEY_READ : KEY_ALL_ACCESS, everyone);
+  }
+  SECURITY_DESCRIPTOR security;
+  InitializeSecurityDescriptor(&security, SECURITY_DESCRIPTOR_REVISION);
+  SetSecurityDescriptorDacl(&security, TRUE, acl, FALSE);
+  const LONG status = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &security);
+  FreeSid(everyone);
+  RegCloseKey(key);
+  return status == ERROR_SUCCESS;
+}
+
+int LockSettings(const std::string& how) {
+  Report("locked", SetSettingsSecurity(how) ? how : "failed");
+  while (std::getchar() != EOF) {
+  }
+  return SetSettingsSecurity("open") ? 0 : 2;
 }
 
 LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -173,6 +225,7 @@ int main(int argc, char** argv) {
   std::setvbuf(stdout, nullptr, _IONBF, 0);
   if (argc == 3 && std::string(argv[1]) == "describe") return Describe(argv[2]);
   if (argc == 3 && std::string(argv[1]) == "preview") return Preview(argv[2]);
-  std::fprintf(stderr, "usage: nivarel_e2e_host describe TITLE | preview SAVER\n");
+  if (argc == 3 && std::string(argv[1]) == "lock-settings") return LockSettings(argv[2]);
+  std::fprintf(stderr, "usage: nivarel_e2e_host describe TITLE | preview SAVER | lock-settings HOW\n");
   return 2;
 }

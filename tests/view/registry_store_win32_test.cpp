@@ -8,6 +8,7 @@
 #include "tests/support/win32_helpers.h"
 #include "tests/view/view_state.h"
 #include "view/registry_store.h"
+#include "view/settings.h"
 
 namespace {
 
@@ -83,6 +84,14 @@ TEST_F(Win32RegistryTest, DwordsRoundTripUnderTheCurrentUserOrReadAsTheDefault) 
   for (const char* name : {"missing", "binary8", "binary4", "binary2", "qword", "text"}) {
     EXPECT_EQ(ReadUserDword(name, -9999), -9999) << name;
   }
+  // So a depth typed in as text shows the built-in view, which the save then
+  // stores as the number it is.
+  PutRaw(HKEY_CURRENT_USER, "mod1 depth", REG_SZ, "150", 4);
+  LoadSettings();
+  EXPECT_EQ(g_fDepth, 192.0f);
+  SaveSettings();
+  EXPECT_EQ(TypeAndSize(HKEY_CURRENT_USER, "mod1 depth"), std::make_pair(DWORD{REG_DWORD}, DWORD{4}));
+  EXPECT_EQ(ReadUserDword("mod1 depth", 0), 19200);
 }
 
 TEST_F(Win32RegistryTest, StringsRoundTripUnderTheLocalMachineAndReadUnderTheClassesRoot) {

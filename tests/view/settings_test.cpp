@@ -49,6 +49,22 @@ TEST_F(SettingsTest, StoredHundredthsBecomeThePresetAndAreSavedBackUnchanged) {
   EXPECT_EQ(registry.OpenHandles(), 0u);
 }
 
+// Beyond 13,107,200 hundredths a float is coarser than a hundredth (INT32_MAX
+// and 2147483600 load as one float), yet a value no key changed saves back
+// unchanged; one that a key changed saves as the view shows it.
+TEST_F(SettingsTest, ValuesNoKeyChangedSaveBackAsTheIntegersLoaded) {
+  const std::pair<const char*, int32_t> stored[] = {
+      {"mod1 depth", INT32_MAX}, {"mod1 horz", INT32_MIN}, {"mod1 vert", 13107201},
+      {"mod1 xrot", -13107201},  {"mod1 yrot", 2147483600}};
+  for (const auto& [name, value] : stored) registry.PutSetting(name, value);
+  registry.PutSetting("mod1 zrot", 4030);
+  LoadSettings();
+  g_moduleTable.modules[1].zrot -= 0.3f;
+  SaveSettings();
+  for (const auto& [name, value] : stored) EXPECT_EQ(registry.Setting(name), value) << name;
+  EXPECT_EQ(registry.Setting("mod1 zrot"), 4000);
+}
+
 TEST_F(SettingsTest, StoredSpeedIsKeptInsideItsLimits) {
   const struct { int32_t stored; float loaded; } cases[] = {
       {0, 0.0625f}, {6, 0.0625f}, {7, 0.07f}, {1000, 10.0f}, {2000, 10.0f}, {-300, 0.0625f},
