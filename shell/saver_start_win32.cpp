@@ -32,6 +32,12 @@ HWND WindowFromNumber(uint32_t number) {
 
 bool IsLiveWindow(HWND window) { return window && IsWindow(window); }
 
+// The desktop window is no preview parent: a child of it would be a window
+// over the whole screen that nothing ever closes.
+bool IsUsablePreviewParent(HWND window) {
+  return IsLiveWindow(window) && window != GetDesktopWindow();
+}
+
 // A fault that nothing handled: the system's own report first, then the
 // system is told that no saver runs any more and the process ends with -1.
 LONG WINAPI SaverFaultFilter(EXCEPTION_POINTERS* fault) {
@@ -50,7 +56,7 @@ int RunSettingsDialog(HWND owner) {
 
 int RunPreview(uint32_t parentNumber) {
   HWND parent = WindowFromNumber(parentNumber);
-  if (!IsLiveWindow(parent)) return kFailureExitCode;
+  if (!IsUsablePreviewParent(parent)) return kFailureExitCode;
   return RunSaverWindow(parent);
 }
 

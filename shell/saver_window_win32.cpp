@@ -4,6 +4,7 @@
 
 #include "platform/platform_win32.h"
 #include "shell/frame_loop.h"
+#include "shell/full_screen_claim_win32.h"
 #include "shell/saver_password_win32.h"
 #include "shell/saver_start_win32.h"
 #include "view/run_state.h"
@@ -196,14 +197,6 @@ SaverGeometry FullScreenGeometry() {
           GetSystemMetrics(SM_CYSCREEN)};
 }
 
-// Only one full-screen saver at a time: a running one is brought to the front.
-bool BringRunningSaverToFront() {
-  HWND running = FindWindowA(kSaverClassName, kFullScreenTitle);
-  if (!running || !IsWindow(running)) return false;
-  SetForegroundWindow(running);
-  return true;
-}
-
 HWND CreateSaverWindow(const SaverGeometry& geometry, HWND parent) {
   WNDCLASSA windowClass = {};
   windowClass.style = kSaverClassStyle;
@@ -230,13 +223,14 @@ int RunMessageLoop() {
 }  // namespace
 
 int RunSaverWindow(HWND parent) {
+  FullScreenClaim claim;  // held until the full-screen run is over
   SaverGeometry geometry;
   if (parent) {
     geometry = PreviewGeometry(parent);
     g_bPreview = true;
   } else {
     geometry = FullScreenGeometry();
-    if (BringRunningSaverToFront()) return 0;
+    if (!claim.Take()) return 0;
     LoadPasswordHook();
   }
 

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <optional>
 
 #include "view/live_view.h"
 #include "view/module_table.h"
@@ -36,26 +37,55 @@ constexpr ViewField kViewFields[] = {
     {"yrot", &ModulePreset::yrot},   {"zrot", &ModulePreset::zrot},
 };
 
+constexpr size_t kViewFieldCount = sizeof kViewFields / sizeof kViewFields[0];
+constexpr size_t kSpeedField = kViewFieldCount;  // the speed comes after the six
+
+// What the last load read for each of a module's view values, beside the float
+// it became.  A float is coarser than a hundredth beyond about 13,107,200
+// hundredths, so a value that no key changed is saved back as the integer it
+// came from rather than as its float's nearest hundredths.
+struct LoadedValue {
+  float value;
+  int32_t stored;
+};
+std::optional<LoadedValue> g_loadedValues[MaxModules + 1][kViewFieldCount + 1];
+
+float RememberLoaded(int module, size_t field, int32_t stored) {
+  const float value = FromHundredths(stored);
+  g_loadedValues[module][field] = LoadedValue{value, stored};
+  return value;
+}
+
+int32_t HundredthsToSave(int module, size_t field, float value) {
+  const std::optional<LoadedValue>& loaded = g_loadedValues[module][field];
+  return loaded && loaded->value == value ? loaded->stored : ToHundredths(value);
+}
+
 void LoadModule(int module) {
   ModulePreset& preset = g_moduleTable.modules[module];
-  for (const ViewField& field : kViewFields) {
+  for (size_t i = 0; i < kViewFieldCount; ++i) {
+    const ViewField& field = kViewFields[i];
+    g_loadedValues[module][i].reset();
     int32_t stored = ReadUserDword(ModuleValueName(module, field.name).text, kMissingSetting);
-    if (stored != kMissingSetting) preset.*field.member = FromHundredths(stored);
+    if (stored != kMissingSetting) preset.*field.member = RememberLoaded(module, i, stored);
   }
   // The built-in speed is the default itself, not the sentinel.
   int32_t builtInSpeed = static_cast<int32_t>(preset.speed * 100.0f);
-  preset.speed = ClampSpeed(FromHundredths(ReadUserDword(ModuleValueName(module, "speed").text,
-                                                         builtInSpeed)));
+  preset.speed = ClampSpeed(RememberLoaded(
+      module, kSpeedField, ReadUserDword(ModuleValueName(module, "speed").text, builtInSpeed)));
   int32_t active = ReadUserDword(ModuleValueName(module, "active").text, kMissingSetting);
   if (active != kMissingSetting) preset.active = active > 0;
 }
 
 void SaveModule(int module) {
   const ModulePreset& preset = g_moduleTable.modules[module];
-  for (const ViewField& field : kViewFields) {
-    WriteUserDword(ModuleValueName(module, field.name).text, ToHundredths(preset.*field.member));
+  for (size_t i = 0; i < kViewFieldCount; ++i) {
+    const ViewField& field = kViewFields[i];
+    WriteUserDword(ModuleValueName(module, field.name).text,
+                   HundredthsToSave(module, i, preset.*field.member));
   }
-  WriteUserDword(ModuleValueName(module, "speed").text, ToHundredths(preset.speed));
+  WriteUserDword(ModuleValueName(module, "speed").text,
+                 HundredthsToSave(module, kSpeedField, preset.speed));
   WriteUserDword(ModuleValueName(module, "active").text, preset.active ? 1 : 0);
 }
 

@@ -12,13 +12,15 @@ constexpr int32_t kMissingSetting = -9999;
 // active module to the live view (none, and no change, when none is active).
 void LoadSettings();
 
-// Writes every module's preset and the cycle time.  "enable sound" is written
-// by the settings dialog itself.
+// Writes every module's preset and the cycle time.  A view value that still
+// holds what LoadSettings read is written back as the very integer it came
+// from.  "enable sound" is written by the settings dialog itself.
 void SaveSettings();
 
-// A view value as whole hundredths, rounded to the nearest: a value loaded
-// from the registry saves back as the very integer it came from.  Saturates
-// for values beyond the 32-bit range; not-a-number stores 0.
+// A view value as whole hundredths, rounded to the nearest: within about
+// +-13,107,200 hundredths, where a float is finer than a hundredth, the
+// inverse of FromHundredths.  Saturates for values beyond the 32-bit range;
+// not-a-number stores 0.
 int32_t ToHundredths(float value);
 // The stored integer divided by 100, rounded to the nearest float.
 float FromHundredths(int32_t hundredths);

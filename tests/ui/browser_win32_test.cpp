@@ -9,7 +9,6 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "tests/support/fake_platform.h"
 #include "tests/support/memory_registry.h"
@@ -30,11 +29,8 @@ int OpenHandleCount() {
 TEST(OpenInBrowser, StartsTheRegisteredBrowserAndKeepsNoHandle) {
   MemoryRegistry registry;
   ScopedPlatform scopedRegistry{WithSettings(registry)};
-  const std::string command = "\"C:\\windows\\system32\\cmd.exe\" /c rem \"%1\"";
-  std::vector<uint8_t> bytes(command.begin(), command.end());
-  bytes.push_back(0);
-  registry.PutRaw(RegistryRoot::ClassesRoot, "HTTP\\shell\\open\\command", "",
-                  RegistryValueType::String, bytes);
+  registry.PutString(RegistryRoot::ClassesRoot, "HTTP\\shell\\open\\command", "",
+                     "\"C:\\windows\\system32\\cmd.exe\" /c rem \"%1\"");
   const char* const text = "-new http://nivarel.example.com/";
 
   // The shell keeps what it sets up on its first use; the second start shows

@@ -19,20 +19,6 @@
 
 namespace {
 
-class SettingsDialogWin32 : public testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_NE(product_.module(), nullptr);
-    ResetSaverState();
-  }
-
-  ProductResources product_;
-  ScopedPlatform scopedPlatform_{Win32Services()};
-  ScopedPlatform scopedScene_{WithSurface(Win32SceneSurface())};
-  MemoryRegistry registry_;
-  ScopedPlatform scopedRegistry_{WithSettings(registry_)};
-};
-
 // The share of the pane's pixels that are lit, read after the fifth frame.
 size_t g_litPixels = 0;
 size_t g_pixels = 0;
@@ -53,22 +39,31 @@ void ReadPane(HWND dialog) {
 }
 
 // The real procedure, watched: five frames in, the pane is read and the
-// dialog cancelled. (About over the running preview is an end-to-end test.)
+// dialog closed as its close button closes it. (About over the running preview
+// is an end-to-end test.)
 INT_PTR CALLBACK WatchingProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   static const DLGPROC settings = PrepareSettingsDialog();
   static int frames = 0;
   INT_PTR result = settings(dialog, message, wParam, lParam);
   if (message == WM_RENDER_FRAME && !g_bStop && ++frames == 5) {
     ReadPane(dialog);
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
   }
   return result;
 }
 
-TEST_F(SettingsDialogWin32, ThePreviewPaneShowsTheWorld) {
+TEST(SettingsDialogWin32, ThePreviewPaneShowsTheWorldAndTheCloseButtonSavesNothing) {
+  ProductResources product;
+  ASSERT_NE(product.module(), nullptr);
+  ResetSaverState();
+  ScopedPlatform scopedPlatform{Win32Services()};
+  ScopedPlatform scopedScene{WithSurface(Win32SceneSurface())};
+  MemoryRegistry registry;
+  ScopedPlatform scopedRegistry{WithSettings(registry)};
   INT_PTR result = DialogBoxParamA(g_hInstance, MAKEINTRESOURCEA(IDD_SETTINGS), nullptr, WatchingProc, 0);
 
   EXPECT_EQ(result, 1);
+  EXPECT_TRUE(registry.Settings().empty());
   // The lit world fills much of the pane; a blank frame is black.
   EXPECT_GT(g_litPixels, g_pixels / 10) << g_litPixels << " of " << g_pixels;
 }
