@@ -17,29 +17,13 @@ fi
 SAVER=${1:?path of nivarel.scr}
 HOST=${2:?path of nivarel_e2e_host.exe}
 SETTINGS_KEY='HKCU\Software\Orrinvale\Nivarel'
-E2E_NAME=$(basename "$0" .sh)
-E2E_FAILURES=0
+CHECK_NAME=$(basename "$0" .sh)
+source "$E2E_TOP/tests/support/checks.sh"
 SAVER_PID=""
 export WINEDEBUG=${WINEDEBUG:--all}
 
-E2E_WORK=$(mktemp -d "${TMPDIR:-/tmp}/nivarel-e2e-$E2E_NAME.XXXXXX")
+E2E_WORK=$(mktemp -d "${TMPDIR:-/tmp}/nivarel-e2e-$CHECK_NAME.XXXXXX")
 trap 'saver_running && kill "$SAVER_PID" && wait "$SAVER_PID"; rm -rf "$E2E_WORK"' EXIT
-
-log() { echo "[$E2E_NAME] $*"; }
-
-# check DESCRIPTION COMMAND...: records a failure when COMMAND fails.
-check() { if "${@:2}"; then log "ok: $1"; else log "FAILED: $1"; E2E_FAILURES=$((E2E_FAILURES + 1)); fi; }
-
-# equals EXPECTED ACTUAL
-equals() { [ "$1" = "$2" ] || { log "  expected '$1', got '$2'"; return 1; }; }
-
-finish() { log "$E2E_FAILURES check(s) failed"; [ "$E2E_FAILURES" -eq 0 ]; exit; }
-
-# poll SECONDS COMMAND...: true as soon as COMMAND succeeds, false after SECONDS.
-poll() {
-  local deadline=$((SECONDS + $1))
-  until "${@:2}"; do [ "$SECONDS" -lt "$deadline" ] || return 1; sleep 0.2; done
-}
 
 # wine_reg ARGUMENTS...: `wine reg`, until it succeeds; a command that meets
 # the wineserver as it starts or stops can fail having done nothing.

@@ -37,5 +37,5 @@ check "the screen shows the world" poll 20 lit root
 check "deactivating ends the hack" poll 20 bash -c "xscreensaver-command -deactivate >/dev/null 2>&1; ! pgrep -f '^$WORK/nivarel' >/dev/null"
 after=$(stat -c '%Y %s' "$home/.config/nivarel/settings.ini"; md5sum <"$home/.config/nivarel/settings.ini")
 check "the settings file is untouched" [ "$before" = "$after" ]
-[ "$FAILURES" -eq 0 ] || tail -n 20 "$WORK/daemon.log"
+[ "$CHECK_FAILURES" -eq 0 ] || tail -n 20 "$WORK/daemon.log"
 finish

@@ -8,24 +8,14 @@ if [ -z "${NIVAREL_PRIVATE_DISPLAY:-}" ]; then
 fi
 
 SAVER=${1:?path of nivarel}
-NAME=$(basename "$0" .sh)
-FAILURES=0
-WORK=$(mktemp -d "${TMPDIR:-/tmp}/nivarel-x11-$NAME.XXXXXX")
+CHECK_NAME=$(basename "$0" .sh)
+source "$X11_TOP/tests/support/checks.sh"
+WORK=$(mktemp -d "${TMPDIR:-/tmp}/nivarel-x11-$CHECK_NAME.XXXXXX")
 export XDG_CONFIG_HOME=$WORK/config
 SETTINGS=$XDG_CONFIG_HOME/nivarel/settings.ini
 PIDS=()
 trap 'for p in "${PIDS[@]}"; do kill "$p" 2>/dev/null; done; rm -rf "$WORK"' EXIT
 
-log() { echo "[$NAME] $*"; }
-check() {  # check DESCRIPTION COMMAND...
-  local what=$1; shift
-  if "$@"; then log "ok: $what"; else log "FAILED: $what"; FAILURES=$((FAILURES + 1)); fi
-}
-finish() { log "$FAILURES check(s) failed"; [ "$FAILURES" -eq 0 ]; exit; }
-poll() {  # poll SECONDS COMMAND...: true as soon as COMMAND succeeds (SECONDS may be 0.5)
-  local end=$((${EPOCHREALTIME/./} + $(awk -v s="$1" 'BEGIN { print int(s * 1e6) }'))); shift
-  until "$@"; do [ "${EPOCHREALTIME/./}" -ge "$end" ] && return 1; sleep 0.05; done
-}
 
 # start ARGS...: the saver in the background, its stderr in $WORK/err; SAVER_PID.
 start() { "$SAVER" "$@" 2>"$WORK/err" & SAVER_PID=$!; PIDS+=("$SAVER_PID"); }
