@@ -27,9 +27,10 @@ extern RegistryStore g_registryStore;
 // without a window).
 void SelectRegistryKey(WindowHandle window, const char* keyPath);
 
-// Per-user 32-bit values.  A key that cannot be opened, a missing value or one
-// longer than four bytes reads as `defaultValue`; a shorter value fills the
-// low bytes and reads the rest as zero.
+// Per-user 32-bit values.  A key that cannot be opened, a missing value, one
+// that is not a DWORD (text typed in by hand, a binary blob, a 64-bit value)
+// or one longer than four bytes reads as `defaultValue`; a shorter DWORD
+// fills the low bytes and reads the rest as zero.
 int32_t ReadUserDword(const char* name, int32_t defaultValue);
 bool WriteUserDword(const char* name, int32_t value);
 

@@ -10,7 +10,7 @@
 #include "shell/saver_start_win32.h"
 #include "tests/shell/fake_scene.h"
 #include "tests/support/memory_registry.h"
-#include "tests/support/win32_helpers.h"
+#include "tests/support/helpers_win32.h"
 #include "tests/view/view_state.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include "resources/resource_ids.h"
 #include "tests/support/memory_registry.h"
-#include "tests/support/win32_helpers.h"
+#include "tests/support/helpers_win32.h"
 #include "tests/view/view_state.h"
 #include "ui/advice_dialog.h"
 #include "ui/run_once.h"

@@ -8,7 +8,7 @@
 #include <cstdlib>
 
 #include "resources/resource_ids.h"
-#include "tests/support/win32_helpers.h"
+#include "tests/support/helpers_win32.h"
 
 namespace {
 

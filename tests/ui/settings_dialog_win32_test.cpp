@@ -13,7 +13,7 @@
 #include "tests/shell/fake_scene.h"
 #include "tests/support/fake_platform.h"
 #include "tests/support/memory_registry.h"
-#include "tests/support/win32_helpers.h"
+#include "tests/support/helpers_win32.h"
 #include "tests/view/view_state.h"
 #include "ui/settings_dialog.h"
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "resources/resource_ids.h"
-#include "tests/support/win32_helpers.h"
+#include "tests/support/helpers_win32.h"
 #include "tests/view/view_state.h"
 
 namespace {

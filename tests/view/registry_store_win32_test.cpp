@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "tests/support/win32_helpers.h"
+#include "tests/support/helpers_win32.h"
 #include "tests/view/view_state.h"
 #include "view/registry_store.h"
 #include "view/settings.h"
