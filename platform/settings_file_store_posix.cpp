@@ -61,9 +61,10 @@ std::string SettingsFileStore::DefaultPath() {
 void SettingsFileStore::Load() {
   values_.clear();
   struct stat status;
-  if (stat(path_.c_str(), &status) != 0 && errno == ENOENT) return;  // first run: defaults
+  const bool found = stat(path_.c_str(), &status) == 0;
+  if (!found && errno == ENOENT) return;  // first run: defaults
   std::ifstream file;
-  if (S_ISREG(status.st_mode)) file.open(path_);
+  if (found && S_ISREG(status.st_mode)) file.open(path_);
   // A damaged line is skipped, so the sound lines around it still count.
   bool sound = file.is_open();
   std::string line, name;
