@@ -146,6 +146,13 @@ class SettingsStore {
                               uint32_t length) = 0;
 
   virtual void CloseKey(RegistryKey key) = 0;
+
+  // Brackets the value operations of one whole load or save.  A store that
+  // keeps every value in one file reads it once at the start and replaces it
+  // once at the end, so a save cut short at any moment leaves all of the old
+  // values or all of the new ones.  The registry writes each value as it comes.
+  virtual void BeginBatch() {}
+  virtual void EndBatch() {}
 };
 
 // --- the GL surface and the scene ----------------------------------------------

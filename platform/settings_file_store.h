@@ -7,7 +7,9 @@
 // to open, so their reads give their defaults.  Every write replaces the whole
 // file atomically (a temporary file in the same folder, flushed to disk, then
 // renamed over the old one): a crash or a kill leaves the old file or the new
-// one, never a half-written one.  A file that cannot be read, or a line that
+// one, never a half-written one.  Inside a batch the file is read at the first
+// open only, and written once, at the batch's end; a save that fails there
+// says so on stderr.  A file that cannot be read, or a line that
 // is not "name=integer" within the 32-bit range, counts as missing values,
 // with one warning on stderr for the whole file.
 #pragma once
@@ -35,6 +37,8 @@ class SettingsFileStore final : public SettingsStore {
   bool SetStringValue(RegistryKey key, const char* name, const char* text,
                       uint32_t length) override;
   void CloseKey(RegistryKey key) override;
+  void BeginBatch() override;
+  void EndBatch() override;
 
  private:
   void Load();
@@ -43,5 +47,8 @@ class SettingsFileStore final : public SettingsStore {
   std::string path_;
   bool readOnly_;
   bool warned_ = false;
+  int batchDepth_ = 0;
+  bool loadedInBatch_ = false;
+  bool changedInBatch_ = false;
   std::map<std::string, int32_t> values_;
 };

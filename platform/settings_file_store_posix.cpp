@@ -107,7 +107,8 @@ RegistryKey SettingsFileStore::OpenOrCreateKey(RegistryRoot root, const char*, c
                                                KeyAccess access) {
   if (root != RegistryRoot::CurrentUser) return nullptr;
   if (access == KeyAccess::Write && readOnly_) return nullptr;
-  Load();
+  if (batchDepth_ == 0 || !loadedInBatch_) Load();
+  loadedInBatch_ = batchDepth_ > 0;
   return KeyOf(this);
 }
 
@@ -126,7 +127,8 @@ bool SettingsFileStore::SetDwordValue(RegistryKey key, const char* name, uint32_
     return false;
   }
   values_[name] = static_cast<int32_t>(value);
-  return Save();
+  changedInBatch_ = batchDepth_ > 0;
+  return changedInBatch_ || Save();
 }
 
 bool SettingsFileStore::SetStringValue(RegistryKey, const char*, const char*, uint32_t) {
@@ -134,3 +136,15 @@ bool SettingsFileStore::SetStringValue(RegistryKey, const char*, const char*, ui
 }
 
 void SettingsFileStore::CloseKey(RegistryKey) {}
+
+void SettingsFileStore::BeginBatch() {
+  if (batchDepth_++ == 0) loadedInBatch_ = changedInBatch_ = false;
+}
+
+void SettingsFileStore::EndBatch() {
+  if (batchDepth_ == 0 || --batchDepth_ > 0 || !changedInBatch_) return;
+  if (!Save()) {
+    std::fprintf(stderr, "nivarel: could not save the settings in %s: %s\n", path_.c_str(),
+                 std::strerror(errno));
+  }
+}

@@ -34,6 +34,15 @@ void SelectRegistryKey(WindowHandle window, const char* keyPath);
 int32_t ReadUserDword(const char* name, int32_t defaultValue);
 bool WriteUserDword(const char* name, int32_t value);
 
+// Makes the value operations of its lifetime one batch of the settings store.
+class SettingsBatch {
+ public:
+  SettingsBatch() { PlatformSettings().BeginBatch(); }
+  ~SettingsBatch() { PlatformSettings().EndBatch(); }
+  SettingsBatch(const SettingsBatch&) = delete;
+  SettingsBatch& operator=(const SettingsBatch&) = delete;
+};
+
 // Per-machine and class-root strings.  The result in `buffer` is always
 // NUL-terminated within `bufferSize`; a failed read, or a string that does not
 // fit with its terminator, leaves `defaultText` there (cut to fit).

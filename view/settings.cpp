@@ -110,6 +110,7 @@ float FromHundredths(int32_t hundredths) {
 }
 
 void LoadSettings() {
+  SettingsBatch batch;
   ResetModuleTable();
   for (int module = 1; module <= MaxModules; ++module) LoadModule(module);
 
@@ -122,6 +123,7 @@ void LoadSettings() {
 }
 
 void SaveSettings() {
+  SettingsBatch batch;
   for (int module = 1; module <= MaxModules; ++module) SaveModule(module);
   WriteUserDword("cycle time", g_nCycleTime);
 }

@@ -56,6 +56,19 @@ TEST_F(SettingsFileStoreTest, RoundTripReplacesTheFileWholeAndCreatesItOnFirstSa
       << "a temporary file was left behind";
 }
 
+TEST_F(SettingsFileStoreTest, ABatchReplacesTheFileOnceWithAllItsValues) {
+  SettingsFileStore store(path_);
+  ScopedPlatform installed(WithSettings(store));
+  {
+    SettingsBatch batch;
+    ASSERT_TRUE(WriteUserDword("mod1 depth", 18600));
+    ASSERT_TRUE(WriteUserDword("mod1 xrot", -250));
+    EXPECT_FALSE(std::ifstream(path_).is_open()) << "written before the batch ended";
+  }
+  EXPECT_EQ(Read(path_),
+            "# Nivarel settings: view values in hundredths\nmod1 depth=18600\nmod1 xrot=-250\n");
+}
+
 TEST_F(SettingsFileStoreTest, DamagedContentGivesDefaultsWithOneWarning) {
   const char* damaged[] = {"mod1 depth=abc\n", "mod1 depth\n", "=5\n", "mod1 depth=2147483648\n",
                            "mod1 depth=12 34\n"};
@@ -81,7 +94,8 @@ TEST_F(SettingsFileStoreTest, UnusablePlacesAndRootsFailWithoutHarm) {
     testing::internal::CaptureStderr();
     EXPECT_EQ(ReadUserDword("cycle time", 15), 15) << path;
     EXPECT_FALSE(WriteUserDword("cycle time", 20)) << path;
-    testing::internal::GetCapturedStderr();
+    { SettingsBatch batch; WriteUserDword("cycle time", 20); }
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("could not save"), std::string::npos) << path;
   }
   SettingsFileStore readOnly(path_, true);
   EXPECT_EQ(readOnly.OpenOrCreateKey(RegistryRoot::CurrentUser, "k", "", KeyAccess::Write), nullptr);
