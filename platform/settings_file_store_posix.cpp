@@ -127,8 +127,9 @@ bool SettingsFileStore::SetDwordValue(RegistryKey key, const char* name, uint32_
     return false;
   }
   values_[name] = static_cast<int32_t>(value);
-  changedInBatch_ = batchDepth_ > 0;
-  return changedInBatch_ || Save();
+  if (batchDepth_ == 0) return Save();
+  changedInBatch_ = true;
+  return true;
 }
 
 bool SettingsFileStore::SetStringValue(RegistryKey, const char*, const char*, uint32_t) {

@@ -35,12 +35,16 @@ int32_t ReadUserDword(const char* name, int32_t defaultValue);
 bool WriteUserDword(const char* name, int32_t value);
 
 // Makes the value operations of its lifetime one batch of the settings store.
+// The batch ends in the store it began in.
 class SettingsBatch {
  public:
-  SettingsBatch() { PlatformSettings().BeginBatch(); }
-  ~SettingsBatch() { PlatformSettings().EndBatch(); }
+  SettingsBatch() : store_(PlatformSettings()) { store_.BeginBatch(); }
+  ~SettingsBatch() { store_.EndBatch(); }
   SettingsBatch(const SettingsBatch&) = delete;
   SettingsBatch& operator=(const SettingsBatch&) = delete;
+
+ private:
+  SettingsStore& store_;
 };
 
 // Per-machine and class-root strings.  The result in `buffer` is always
